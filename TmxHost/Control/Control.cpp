@@ -1,0 +1,131 @@
+#include <cinttypes>
+#include <cstdio>
+#include <map>
+
+#include "HostInternal.h"
+#include "TmxHost.h"
+
+namespace tmxhost {
+namespace {
+
+struct FaultRule {
+    int skip;       // calls still to let through before the first failure
+    int remaining;  // failures left, -1 for every call
+    long long result;
+};
+
+struct ControlState {
+    std::vector<Call> calls;
+    std::map<std::string, std::vector<FaultRule>, std::less<>> faults;
+};
+
+ControlState& State() {
+    static ControlState state;
+    return state;
+}
+
+}  // namespace
+
+namespace detail {
+
+std::string Arg(int value) { return std::to_string(value); }
+std::string Arg(unsigned value) { return std::to_string(value); }
+std::string Arg(long value) { return std::to_string(value); }
+std::string Arg(unsigned long value) { return std::to_string(value); }
+std::string Arg(long long value) { return std::to_string(value); }
+std::string Arg(unsigned long long value) { return std::to_string(value); }
+
+std::string Arg(const char* text) {
+    if (text == nullptr) {
+        return "NULL";
+    }
+    std::string quoted = "\"";
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+std::string Arg(const void* pointer) {
+    if (pointer == nullptr) {
+        return "NULL";
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof(buffer), "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(pointer));
+    return buffer;
+}
+
+std::optional<long long> Fault(const char* name) {
+    auto& faults = State().faults;
+    auto it = faults.find(std::string_view(name));
+    if (it == faults.end() || it->second.empty()) {
+        return std::nullopt;
+    }
+    FaultRule& rule = it->second.front();
+    if (rule.skip > 0) {
+        --rule.skip;
+        return std::nullopt;
+    }
+    long long result = rule.result;
+    if (rule.remaining > 0 && --rule.remaining == 0) {
+        it->second.erase(it->second.begin());
+    }
+    return result;
+}
+
+std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
+    State().calls.push_back(Call{name, std::move(args)});
+    return Fault(name);
+}
+
+}  // namespace detail
+
+std::string Call::Text() const {
+    std::string text = name + "(";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) {
+            text += ", ";
+        }
+        text += args[i];
+    }
+    return text + ")";
+}
+
+const std::vector<Call>& Calls() { return State().calls; }
+
+std::vector<std::string> CallTexts(const std::vector<std::string>& names) {
+    std::vector<std::string> texts;
+    for (const Call& call : State().calls) {
+        bool wanted = names.empty();
+        for (const std::string& name : names) {
+            wanted = wanted || call.name == name;
+        }
+        if (wanted) {
+            texts.push_back(call.Text());
+        }
+    }
+    return texts;
+}
+
+void ClearCalls() { State().calls.clear(); }
+
+void FailCall(const std::string& function, long long result, int nth, int times) {
+    if (nth < 1 || times == 0) {
+        return;
+    }
+    State().faults[function].push_back(FaultRule{nth - 1, times < 0 ? -1 : times, result});
+}
+
+void ClearFaults() { State().faults.clear(); }
+
+void Reset() {
+    State().calls.clear();
+    State().faults.clear();
+    detail::ResetTraces();
+    detail::ResetHeap();
+    detail::ResetPhone();
+    detail::ResetRegistry();
+    detail::ResetTimers();
+    detail::ResetTapi();
+}
+
+}  // namespace tmxhost

@@ -1,0 +1,32 @@
+// Shared by the host's parts: the call log with fault injection, and each part's reset.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tmxhost::detail {
+
+std::string Arg(int value);
+std::string Arg(unsigned value);
+std::string Arg(long value);
+std::string Arg(unsigned long value);
+std::string Arg(long long value);
+std::string Arg(unsigned long long value);
+std::string Arg(const char* text);
+std::string Arg(const void* pointer);
+
+// Logs a platform call and returns the injected result when a fault fires for it.
+std::optional<long long> Enter(const char* name, std::vector<std::string> args);
+// Fault check only, for calls with records of their own (heap).
+std::optional<long long> Fault(const char* name);
+
+// Each part's reset, run by tmxhost::Reset().
+void ResetTraces();
+void ResetHeap();
+void ResetPhone();
+void ResetRegistry();
+void ResetTimers();
+void ResetTapi();
+
+}  // namespace tmxhost::detail

@@ -1,0 +1,154 @@
+// The host platform's own API: set up, steer and observe the platform that the call common
+// service runs on. Used by tests, tools and examples; the library never includes it.
+//
+// The host is single-threaded, like the library: platform calls, timer expiries and these
+// functions all come from one thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tmxhost {
+
+// ---- Lifecycle -----------------------------------------------------------------------------
+
+// A fresh platform: empty logs and heap table, a new temporary data root, default NV items,
+// status values and features, no faults, the virtual clock at 0 with no timers, no open files.
+void Reset();
+
+// ---- Data root -----------------------------------------------------------------------------
+
+// Folder that holds the platform's files (registry files, databases).
+std::string DataRoot();
+// Uses `path` as the data root, creating it if needed. False (with a message) when it cannot.
+bool SetDataRoot(const std::string& path, std::string* error = nullptr);
+// The root a program uses by default: $TMXHOST_DATA_ROOT, else $XDG_DATA_HOME/callsvc, else
+// ~/.local/share/callsvc.
+std::string DefaultDataRoot();
+
+// ---- Traces --------------------------------------------------------------------------------
+
+struct Trace {
+    unsigned channel;
+    std::string text;
+};
+
+// Every SysDebugPrintf line since the last Reset (the oldest are dropped past a million).
+const std::vector<Trace>& Traces();
+std::vector<Trace> TakeTraces();
+// True when a recorded line equals `text` (and, unless 0, came on `channel`).
+bool HasTrace(std::string_view text, unsigned channel = 0);
+// Chooses the channels printed as they come: a comma-separated list of channel words
+// ("0xBA,0x200E6", decimal or hex), "all", or "" for none. The initial choice comes from
+// $TMXHOST_TRACE; lines go to stderr, or to the file named by $TMXHOST_TRACE_FILE.
+bool SetTracePrint(std::string_view channels, std::string* error = nullptr);
+
+// ---- Assertion reports ---------------------------------------------------------------------
+
+struct Report {
+    int kind;
+    std::string kindName;
+    std::string expression;
+    std::string path;
+    int line;
+    std::string detail;  // the message saved with _SysSaveAssertMsg just before, if any
+};
+
+const std::vector<Report>& Reports();
+std::vector<Report> TakeReports();
+
+// ---- Heap ----------------------------------------------------------------------------------
+
+struct Block {
+    const void* address;
+    std::size_t size;
+    std::string path;
+    int line;
+};
+
+// Live blocks of the platform heap, oldest first.
+std::vector<Block> LiveBlocks();
+// Frees that were refused: unknown or already freed blocks, as "path:line".
+const std::vector<std::string>& BadFrees();
+
+// ---- Phone settings ------------------------------------------------------------------------
+
+void SetNvInt(int item, int value);
+void SetNvString(int item, const std::string& value);
+void SetPhoneStatus(int id, int value);
+void SetDeviceInserted(int id, bool inserted);
+void SetFeature(const std::string& name, bool enabled);
+// Status of a platform module; module 2 (the heap) runs by default.
+void SetModuleStatus(int module, int status);
+bool IsClassRegistered(unsigned classId);
+
+// ---- Call log ------------------------------------------------------------------------------
+
+// One platform call: its name and scalar arguments as text (strings quoted, null as NULL).
+// Traces, reports, the heap, the module-status query and the bounded Ac* operations are not
+// logged here.
+struct Call {
+    std::string name;
+    std::vector<std::string> args;
+    std::string Text() const;  // e.g. RegLoad("CallReg.ini", 0)
+};
+
+const std::vector<Call>& Calls();
+// The calls as text, optionally only those whose names are in `names`.
+std::vector<std::string> CallTexts(const std::vector<std::string>& names = {});
+void ClearCalls();
+
+// ---- Fault injection -----------------------------------------------------------------------
+
+// From the `nth` next call of `function` on (1 = the very next), `times` calls (-1: every
+// call) return `result` without doing their work. A null pointer is result 0.
+void FailCall(const std::string& function, long long result, int nth = 1, int times = 1);
+void ClearFaults();
+
+// ---- Clock and timers ----------------------------------------------------------------------
+
+// Milliseconds since Reset on the host clock. Timer periods are in milliseconds; a period of 0
+// waits one.
+long long Now();
+// Virtual clock: moves time forward by `ms`, firing due timers in time order (then in order of
+// arming) on this thread. Timers armed by a callback fire within the same advance when due.
+void Advance(long long ms);
+// Switches to real time: Now() follows the steady clock and RunFor sleeps.
+void UseRealTime(bool realTime);
+// Real time: sleeps `ms`, firing timers as they fall due. Virtual time: same as Advance.
+void RunFor(long long ms);
+
+struct TimerView {
+    int handle;
+    std::string name;
+    bool hard;
+    bool armed;
+    long long due;  // when armed
+};
+std::vector<TimerView> Timers();  // live platform timers, by handle
+
+// ---- Registry files ------------------------------------------------------------------------
+
+int OpenRegistryHandles();
+
+struct RegistryEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+// The contents of a registry file under the data root, in file order. False when the file
+// cannot be read; damaged lines are skipped as RegLoad skips them.
+bool ReadRegistry(const std::string& path, std::vector<RegistryEntry>& entries);
+// The file's full path under the data root.
+std::string RegistryPath(const std::string& path);
+
+// ---- Telephony -----------------------------------------------------------------------------
+
+// Result returned by a telephony call that has no model of its own yet (default 1;
+// TapiSetupCall hands out handles from 1 unless configured).
+void SetTapiResult(const std::string& function, int result);
+
+}  // namespace tmxhost

@@ -1,0 +1,9 @@
+// The subcommands of callsvc. Each returns the process exit code.
+#pragma once
+
+namespace callsvc {
+
+int RunSettings(int argc, char** argv, int first);
+int RunDemo(int argc, char** argv, int first);
+
+}  // namespace callsvc

@@ -1,0 +1,59 @@
+#include "Module.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace callsvc {
+
+std::string LibraryPath() {
+    if (const char* path = std::getenv("CALLSVC_LIBRARY"); path != nullptr && path[0] != '\0') {
+        return path;
+    }
+    char self[PATH_MAX];
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length <= 0) {
+        return "libCallCommonSvc.so";
+    }
+    std::string exe(self, static_cast<std::size_t>(length));
+    std::string bin = exe.substr(0, exe.rfind('/'));
+    return bin.substr(0, bin.rfind('/')) + "/lib/libCallCommonSvc.so";
+}
+
+Module::~Module() { Unload(); }
+
+bool Module::Load(std::string& error) {
+    if (m_handle != nullptr) {
+        return true;
+    }
+    std::string path = LibraryPath();
+    m_handle = ::dlopen(path.c_str(), RTLD_NOW);
+    if (m_handle == nullptr) {
+        const char* reason = ::dlerror();
+        error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error");
+        return false;
+    }
+    m_dispatch = reinterpret_cast<int (*)(int)>(::dlsym(m_handle, "CallCommonSvcDispatch"));
+    if (m_dispatch == nullptr) {
+        error = path + " has no CallCommonSvcDispatch";
+        ::dlclose(m_handle);
+        m_handle = nullptr;
+        return false;
+    }
+    m_loadResult = m_dispatch(0);
+    return true;
+}
+
+void Module::Unload() {
+    if (m_handle == nullptr) {
+        return;
+    }
+    m_dispatch(1);
+    ::dlclose(m_handle);
+    m_handle = nullptr;
+    m_dispatch = nullptr;
+}
+
+}  // namespace callsvc

@@ -1,0 +1,59 @@
+#include "Options.h"
+
+#include <algorithm>
+
+#include "TmxHost.h"
+
+namespace callsvc {
+
+bool Options::Has(const std::string& flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::string Options::Value(const std::string& name, const std::string& fallback) const {
+    auto it = values.find(name);
+    return it != values.end() ? it->second : fallback;
+}
+
+bool ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& valued,
+                  const std::vector<std::string>& known, Options& options, std::string& error) {
+    auto contains = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    bool onlyPositional = false;
+    for (int i = first; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (onlyPositional || arg.size() < 2 || arg[0] != '-') {
+            options.positional.push_back(arg);
+        } else if (arg == "--") {
+            onlyPositional = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--data" || arg == "--trace" || contains(valued, arg)) {
+            if (i + 1 >= argc) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            options.values[arg] = argv[++i];
+        } else if (contains(known, arg)) {
+            options.flags.push_back(arg);
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ApplyCommonOptions(const Options& options, std::string& error) {
+    if (!tmxhost::SetDataRoot(options.Value("--data", tmxhost::DefaultDataRoot()), &error)) {
+        return false;
+    }
+    if (options.values.count("--trace") != 0 &&
+        !tmxhost::SetTracePrint(options.Value("--trace"), &error)) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace callsvc

@@ -1,0 +1,30 @@
+// Command-line parsing shared by the subcommands.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace callsvc {
+
+enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+struct Options {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;  // --name VALUE
+    std::vector<std::string> flags;             // --name
+    bool help = false;
+
+    bool Has(const std::string& flag) const;
+    std::string Value(const std::string& name, const std::string& fallback = "") const;
+};
+
+// Parses argv[first..]. `valued` lists the options that take a value (--data and --trace always
+// do); `known` the flags without one. False with a message for anything else.
+bool ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& valued,
+                  const std::vector<std::string>& known, Options& options, std::string& error);
+
+// Applies the options every subcommand takes: --data DIR and --trace CHANNELS.
+bool ApplyCommonOptions(const Options& options, std::string& error);
+
+}  // namespace callsvc

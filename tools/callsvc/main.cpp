@@ -1,0 +1,41 @@
+// callsvc: runs the call common service on the host platform.
+#include <cstdio>
+#include <cstring>
+
+#include "Commands.h"
+#include "Options.h"
+#include "TmxHost.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: callsvc COMMAND [options]\n"
+    "\n"
+    "Runs the call common service on the host platform.\n"
+    "\n"
+    "commands:\n"
+    "  demo        load the library, show its settings file and run timers (the default)\n"
+    "  settings    list, get or set the call settings (CallReg.ini)\n"
+    "\n"
+    "Every command takes --data DIR, --trace CHANNELS and --help;\n"
+    "'callsvc COMMAND --help' tells more.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tmxhost::Reset();
+    const char* command = argc > 1 ? argv[1] : "demo";
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
+        std::strcmp(command, "help") == 0) {
+        std::fputs(kUsage, stdout);
+        return callsvc::kExitOk;
+    }
+    if (std::strcmp(command, "demo") == 0) {
+        return callsvc::RunDemo(argc, argv, 2);
+    }
+    if (std::strcmp(command, "settings") == 0) {
+        return callsvc::RunSettings(argc, argv, 2);
+    }
+    std::fprintf(stderr, "callsvc: unknown command '%s'\n\n%s", command, kUsage);
+    return callsvc::kExitUsage;
+}
