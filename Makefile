@@ -1,0 +1,57 @@
+# Thin wrapper around CMake. `make demo` runs the program, `make test` runs every test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+CMAKE_FLAGS ?=
+
+# Debian packages the build, the tests and the benchmarks need.
+DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
+               libbenchmark-dev clang-format
+
+.PHONY: all deps build demo test asan bench format clean
+
+all: build
+
+# Installs what is missing (as root), or prints the exact command to run.
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "installing:$$missing"; \
+	    apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	  else \
+	    echo "missing Debian packages:$$missing"; \
+	    echo "run: sudo apt-get install -y$$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD)
+
+demo: build
+	./$(BUILD)/bin/callsvc demo
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCALLSVC_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j2
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD)
+	./$(BENCH_BUILD)/bin/callsvc_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
