@@ -20,10 +20,10 @@
 
 // Checks a precondition. When it fails, reports ASSERTION_REQUIRE with the condition exactly as
 // written, the unit's kSourcePath and the line; the caller then returns its failure value.
-#define CALL_REQUIRE(cond)                                                                 \
-    ((cond) ? true                                                                         \
+#define CALL_REQUIRE(cond)                                                                      \
+    ((cond) ? true                                                                              \
             : (_SysAssertReport(TMX_ASSERTION_REQUIRE, "ASSERTION_REQUIRE", #cond, kSourcePath, \
-                                __LINE__),                                                 \
+                                __LINE__),                                                      \
                false))
 
 // Reports a precondition that has already been found false.
@@ -31,6 +31,6 @@
     _SysAssertReport(TMX_ASSERTION_REQUIRE, "ASSERTION_REQUIRE", text, kSourcePath, __LINE__)
 
 // Reports a branch that must never run.
-#define CALL_NEVER_GET_HERE()                                                                \
+#define CALL_NEVER_GET_HERE()                                                                    \
     _SysAssertReport(TMX_ASSERTION_NEVER_GET_HERE, "ASSERTION_NEVER_GET_HERE", "NEVER_GET_HERE", \
                      kSourcePath, __LINE__)

@@ -14,28 +14,28 @@ private:                                         \
     static Class* pInstance;
 
 // In the unit: their definitions. Reports name the instance pointer and use kSourcePath.
-#define CALL_DEFINE_SINGLETON(Class, pInstance)                 \
-    Class* Class::pInstance = NULL;                             \
-    Class* Class::CreateInstance() {                            \
-        if (!CALL_REQUIRE(pInstance == NULL)) {                 \
-            return NULL;                                        \
-        }                                                       \
-        pInstance = new Class();                                \
-        if (!CALL_REQUIRE(pInstance != NULL)) {                 \
-            return NULL;                                        \
-        }                                                       \
-        return pInstance;                                       \
-    }                                                           \
-    Class* Class::GetInstance() {                               \
-        if (!CALL_REQUIRE(pInstance != NULL)) {                 \
-            return NULL;                                        \
-        }                                                       \
-        return pInstance;                                       \
-    }                                                           \
-    void Class::DeleteInstance() {                              \
-        if (!CALL_REQUIRE(pInstance != NULL)) {                 \
-            return;                                             \
-        }                                                       \
-        delete pInstance;                                       \
-        pInstance = NULL;                                       \
+#define CALL_DEFINE_SINGLETON(Class, pInstance) \
+    Class* Class::pInstance = NULL;             \
+    Class* Class::CreateInstance() {            \
+        if (!CALL_REQUIRE(pInstance == NULL)) { \
+            return NULL;                        \
+        }                                       \
+        pInstance = new Class();                \
+        if (!CALL_REQUIRE(pInstance != NULL)) { \
+            return NULL;                        \
+        }                                       \
+        return pInstance;                       \
+    }                                           \
+    Class* Class::GetInstance() {               \
+        if (!CALL_REQUIRE(pInstance != NULL)) { \
+            return NULL;                        \
+        }                                       \
+        return pInstance;                       \
+    }                                           \
+    void Class::DeleteInstance() {              \
+        if (!CALL_REQUIRE(pInstance != NULL)) { \
+            return;                             \
+        }                                       \
+        delete pInstance;                       \
+        pInstance = NULL;                       \
     }

@@ -6,7 +6,9 @@ const char kSourcePath[] = "CallCommonSvc\\Mgr\\CallCommonSvcDev";
 
 CALL_DEFINE_SINGLETON(CCallCommonSvcDev, pCallCommonDev)
 
-CCallCommonSvcDev::CCallCommonSvcDev() : hCallLED(INVALID_HOBJ), hCallVib(INVALID_HOBJ) { Init(); }
+CCallCommonSvcDev::CCallCommonSvcDev() : hCallLED(INVALID_HOBJ), hCallVib(INVALID_HOBJ) {
+    Init();
+}
 
 CCallCommonSvcDev::~CCallCommonSvcDev() {}
 

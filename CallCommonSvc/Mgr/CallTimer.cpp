@@ -47,7 +47,9 @@ int CCallTimer::KillTimer(unsigned long timerID) {
 
 void CCallTimer::OnTick(unsigned long) {}
 
-int CCallTimer::OnCreate(char* name) { return __WmCreateTimer(name, kSourcePath, __LINE__); }
+int CCallTimer::OnCreate(char* name) {
+    return __WmCreateTimer(name, kSourcePath, __LINE__);
+}
 
 int CCallTimer::OnStart(TimerInfo* pInfo) {
     if (!CALL_REQUIRE(pInfo != NULL)) {
@@ -240,9 +242,13 @@ CCallHardTimer::CCallHardTimer() {}
 
 // The hard-timer hooks must release this object's timers: by the time the base destructor
 // runs, the hooks are the window-manager ones again.
-CCallHardTimer::~CCallHardTimer() { ReleaseAll(); }
+CCallHardTimer::~CCallHardTimer() {
+    ReleaseAll();
+}
 
-int CCallHardTimer::OnCreate(char* name) { return WmCreateHardTimer(name); }
+int CCallHardTimer::OnCreate(char* name) {
+    return WmCreateHardTimer(name);
+}
 
 int CCallHardTimer::OnStart(TimerInfo* pInfo) {
     if (!CALL_REQUIRE(pInfo != NULL)) {

@@ -34,10 +34,14 @@ Fn CRuntimeFunction(Fn& slot, const char* name) {
     return slot;
 }
 
-bool PlatformHeapRunning() { return SysGetModuleStatus(TMX_MODULE_MEMORY) != 0; }
+bool PlatformHeapRunning() {
+    return SysGetModuleStatus(TMX_MODULE_MEMORY) != 0;
+}
 
 // The platform heap takes 32-bit sizes.
-bool FitsPlatformSize(size_t size) { return size <= UINT_MAX; }
+bool FitsPlatformSize(size_t size) {
+    return size <= UINT_MAX;
+}
 
 }  // namespace
 

@@ -12,10 +12,14 @@ void* MemStubRealloc(void* block, size_t size);
 // Class-scope allocation functions that route objects through MemStub. They are non-throwing,
 // so a failed allocation makes the new-expression yield null without running the constructor.
 // Declared in the class, defined out of line in the library (the routing itself is not exported).
-#define CALL_MEMSTUB_OPERATORS                           \
+#define CALL_MEMSTUB_OPERATORS                       \
     static void* operator new(size_t size) noexcept; \
     static void operator delete(void* block) noexcept;
 
-#define CALL_DEFINE_MEMSTUB_OPERATORS(Class)                                            \
-    void* Class::operator new(size_t size) noexcept { return MemStubMalloc(size); } \
-    void Class::operator delete(void* block) noexcept { MemStubFree(block); }
+#define CALL_DEFINE_MEMSTUB_OPERATORS(Class)            \
+    void* Class::operator new(size_t size) noexcept {   \
+        return MemStubMalloc(size);                     \
+    }                                                   \
+    void Class::operator delete(void* block) noexcept { \
+        MemStubFree(block);                             \
+    }

@@ -16,9 +16,9 @@ extern "C" {
 /* Dial request handed to TapiSetupCall. The library fills it only through the application's
    pre-hook and never looks inside. */
 typedef struct TapiSetupCallInfo {
-    int nCallType;       // 0 voice, 1 video
-    int nIdentityMode;   // caller-ID presentation for this call
-    char szNumber[84];   // dialled number, NUL-terminated
+    int nCallType;      // 0 voice, 1 video
+    int nIdentityMode;  // caller-ID presentation for this call
+    char szNumber[84];  // dialled number, NUL-terminated
 } TapiSetupCallInfo;
 
 /* Release reason handed to TapiReleaseCall. */

@@ -20,12 +20,12 @@
 #define INVALID_HOBJ (-1)
 
 // Trace channels.
-#define TMX_DBG_FAIL 0xBA          // failures and warnings
-#define TMX_DBG_INFO 0xE6          // device signalling, display names
-#define TMX_DBG_CALL 0x200E6       // timers, call control, DTMF, audio path, effect sounds
-#define TMX_DBG_WIDGET 0x400E6     // call-screen widgets
-#define TMX_DBG_UTIL 0x800E6       // utilities, contact lookup, thumbnail
-#define TMX_DBG_SETTING 0x1000E6   // settings store, caller-ID players
+#define TMX_DBG_FAIL 0xBA         // failures and warnings
+#define TMX_DBG_INFO 0xE6         // device signalling, display names
+#define TMX_DBG_CALL 0x200E6      // timers, call control, DTMF, audio path, effect sounds
+#define TMX_DBG_WIDGET 0x400E6    // call-screen widgets
+#define TMX_DBG_UTIL 0x800E6      // utilities, contact lookup, thumbnail
+#define TMX_DBG_SETTING 0x1000E6  // settings store, caller-ID players
 
 // Assertion report kinds.
 #define TMX_ASSERTION_ASSERT 0
@@ -69,10 +69,10 @@ TMX_API char* AcStrcpySEx(char* dest, unsigned int destSize, const char* src,
                           const char* sourcePath, int line);
 TMX_API char* AcStrncpyEx(char* dest, unsigned int destSize, const char* src, unsigned int count,
                           const char* sourcePath, int line);
-TMX_API char* AcStrcpyEx(char* dest, unsigned int destSize, const char* src,
-                         const char* sourcePath, int line);
-TMX_API char* AcStrcatEx(char* dest, unsigned int destSize, const char* src,
-                         const char* sourcePath, int line);
+TMX_API char* AcStrcpyEx(char* dest, unsigned int destSize, const char* src, const char* sourcePath,
+                         int line);
+TMX_API char* AcStrcatEx(char* dest, unsigned int destSize, const char* src, const char* sourcePath,
+                         int line);
 TMX_API int AcSprintfSEx(char* dest, unsigned int destSize, const char* sourcePath, int line,
                          const char* format, ...) TMX_PRINTF(5, 6);
 TMX_API int AcStrlen(const char* s);
@@ -100,13 +100,12 @@ TMX_API int RegGetInt(int hReg, const char* section, const char* key, int defaul
 TMX_API int RegSetInt(int hReg, const char* section, const char* key, int value);
 TMX_API unsigned long long RegGetUint64(int hReg, const char* section, const char* key,
                                         unsigned long long defaultValue);
-TMX_API int RegSetUint64(int hReg, const char* section, const char* key,
-                         unsigned long long value);
+TMX_API int RegSetUint64(int hReg, const char* section, const char* key, unsigned long long value);
 TMX_API int RegGetString(int hReg, const char* section, const char* key, const char* defaultValue,
                          char* dest, int destSize);
 TMX_API int RegSetString(int hReg, const char* section, const char* key, const char* value);
-TMX_API int RegGetStringEx(int hReg, const char* section, const char* key,
-                           const char* defaultValue, char* dest, int destSize);
+TMX_API int RegGetStringEx(int hReg, const char* section, const char* key, const char* defaultValue,
+                           char* dest, int destSize);
 TMX_API int RegSetStringEx(int hReg, const char* section, const char* key, const char* value);
 
 /* Window-manager and hard timers: one-shot, period in milliseconds. A started timer calls

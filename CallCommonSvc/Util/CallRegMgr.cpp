@@ -70,7 +70,9 @@ bool DestArgumentsValid(const char* pDestBuffer, int nSize) {
 
 CALL_DEFINE_SINGLETON(CCallRegMgr, pCCallRegMgr)
 
-CCallRegMgr::CCallRegMgr() { Init(); }
+CCallRegMgr::CCallRegMgr() {
+    Init();
+}
 
 CCallRegMgr::~CCallRegMgr() {}
 
@@ -126,8 +128,7 @@ int CCallRegMgr::SetDefaultValue(int hReg) {
                 RegSetInt(hReg, d.szSection, d.szKey, static_cast<int>(d.number));
                 break;
             case kUint64:
-                RegSetUint64(hReg, d.szSection, d.szKey,
-                             static_cast<unsigned long long>(d.number));
+                RegSetUint64(hReg, d.szSection, d.szKey, static_cast<unsigned long long>(d.number));
                 break;
             case kString:
                 RegSetString(hReg, d.szSection, d.szKey, d.szText);
@@ -181,8 +182,8 @@ int CCallRegMgr::CallRegSetInt(const char* szSection, const char* szKey, int val
     }
     int bWritten = RegSetInt(hReg, szSection, szKey, value);
     SysDebugPrintf(TMX_DBG_SETTING,
-                   " CCallRegMgr::CallRegSetInt: szSection(%s), szKey(%s), value(%d) \n",
-                   szSection, szKey, value);
+                   " CCallRegMgr::CallRegSetInt: szSection(%s), szKey(%s), value(%d) \n", szSection,
+                   szKey, value);
     int bClosed = CloseRegisterFile(hReg, 1);
     return bWritten && bClosed;
 }
@@ -275,8 +276,7 @@ int CCallRegMgr::CallRegGetString(const char* szSection, const char* szKey, char
     return 1;
 }
 
-int CCallRegMgr::CallRegSetStringEx(const char* szSection, const char* szKey,
-                                    const char* value) {
+int CCallRegMgr::CallRegSetStringEx(const char* szSection, const char* szKey, const char* value) {
     if (!KeyArgumentsValid(szSection, szKey) || !CALL_REQUIRE(value != NULL)) {
         return 0;
     }

@@ -36,10 +36,14 @@ int Answer(const char* function, std::vector<std::string> args, int fallback = 1
 }  // namespace
 
 namespace detail {
-void ResetTapi() { State() = TapiState{}; }
+void ResetTapi() {
+    State() = TapiState{};
+}
 }  // namespace detail
 
-void SetTapiResult(const std::string& function, int result) { State().results[function] = result; }
+void SetTapiResult(const std::string& function, int result) {
+    State().results[function] = result;
+}
 
 }  // namespace tmxhost
 
@@ -57,10 +61,18 @@ extern "C" int TapiSetupCall(const TapiSetupCallInfo* setupInfo) {
     return Result("TapiSetupCall", State().nextCall++);
 }
 
-extern "C" int TapiSetupFakeCall(int reserved) { return Answer("TapiSetupFakeCall", {Arg(reserved)}); }
-extern "C" int TapiAnswerCall(int hCall) { return Answer("TapiAnswerCall", {Arg(hCall)}); }
-extern "C" int TapiHoldCall(int hCall) { return Answer("TapiHoldCall", {Arg(hCall)}); }
-extern "C" int TapiActivateCall(int hCall) { return Answer("TapiActivateCall", {Arg(hCall)}); }
+extern "C" int TapiSetupFakeCall(int reserved) {
+    return Answer("TapiSetupFakeCall", {Arg(reserved)});
+}
+extern "C" int TapiAnswerCall(int hCall) {
+    return Answer("TapiAnswerCall", {Arg(hCall)});
+}
+extern "C" int TapiHoldCall(int hCall) {
+    return Answer("TapiHoldCall", {Arg(hCall)});
+}
+extern "C" int TapiActivateCall(int hCall) {
+    return Answer("TapiActivateCall", {Arg(hCall)});
+}
 extern "C" int TapiSwapCall(int hActiveCall, int hHeldCall) {
     return Answer("TapiSwapCall", {Arg(hActiveCall), Arg(hHeldCall)});
 }
@@ -79,11 +91,14 @@ extern "C" int TapiRespondRecall(int hCall, int response) {
 extern "C" int TapiReleaseCall(int hCall, TapiReleaseCause cause) {
     return Answer("TapiReleaseCall", {Arg(hCall), Arg(static_cast<int>(cause))});
 }
-extern "C" int TapiDestroyCall(int hCall) { return Answer("TapiDestroyCall", {Arg(hCall)}); }
+extern "C" int TapiDestroyCall(int hCall) {
+    return Answer("TapiDestroyCall", {Arg(hCall)});
+}
 
 extern "C" int TapiStartDTMF(int hCall, const TapiDtmfRequest* request) {
-    return Answer("TapiStartDTMF", {Arg(hCall), Arg(request != nullptr ? request->szDigits : nullptr),
-                                    Arg(request != nullptr ? request->nDuration : 0u)});
+    return Answer("TapiStartDTMF",
+                  {Arg(hCall), Arg(request != nullptr ? request->szDigits : nullptr),
+                   Arg(request != nullptr ? request->nDuration : 0u)});
 }
 extern "C" int TapiStopDTMF(int hCall, const TapiDtmfRequest*) {
     return Answer("TapiStopDTMF", {Arg(hCall)});
@@ -100,20 +115,28 @@ extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int r
     return Answer("TapiCallForwardQueryStatusReq", {Arg(reason), Arg(serviceClass), Arg(reserved)});
 }
 
-extern "C" int SimGetCardType(void) { return Answer("SimGetCardType", {}, SIM_CARD_TYPE_GSM); }
-extern "C" int SimGetEccRecordCountInfo(void) { return Answer("SimGetEccRecordCountInfo", {}, 0); }
+extern "C" int SimGetCardType(void) {
+    return Answer("SimGetCardType", {}, SIM_CARD_TYPE_GSM);
+}
+extern "C" int SimGetEccRecordCountInfo(void) {
+    return Answer("SimGetEccRecordCountInfo", {}, 0);
+}
 extern "C" const unsigned char* SimGetEccInfo(void) {
     static const unsigned char kNone[35] = {};
     detail::Enter("SimGetEccInfo", {});
     return kNone;
 }
-extern "C" int SimGetUEccRecordCountInfo(void) { return Answer("SimGetUEccRecordCountInfo", {}, 0); }
+extern "C" int SimGetUEccRecordCountInfo(void) {
+    return Answer("SimGetUEccRecordCountInfo", {}, 0);
+}
 extern "C" const unsigned char* SimGetUEccInfo(void) {
     static const unsigned char kNone[64] = {};
     detail::Enter("SimGetUEccInfo", {});
     return kNone;
 }
-extern "C" int SimGetFdnEnable(void) { return Answer("SimGetFdnEnable", {}, 0); }
+extern "C" int SimGetFdnEnable(void) {
+    return Answer("SimGetFdnEnable", {}, 0);
+}
 extern "C" const uint32_t* SimGetSstInfo(void) {
     static const uint32_t kNone[16] = {};
     detail::Enter("SimGetSstInfo", {});

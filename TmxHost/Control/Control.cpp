@@ -28,12 +28,24 @@ ControlState& State() {
 
 namespace detail {
 
-std::string Arg(int value) { return std::to_string(value); }
-std::string Arg(unsigned value) { return std::to_string(value); }
-std::string Arg(long value) { return std::to_string(value); }
-std::string Arg(unsigned long value) { return std::to_string(value); }
-std::string Arg(long long value) { return std::to_string(value); }
-std::string Arg(unsigned long long value) { return std::to_string(value); }
+std::string Arg(int value) {
+    return std::to_string(value);
+}
+std::string Arg(unsigned value) {
+    return std::to_string(value);
+}
+std::string Arg(long value) {
+    return std::to_string(value);
+}
+std::string Arg(unsigned long value) {
+    return std::to_string(value);
+}
+std::string Arg(long long value) {
+    return std::to_string(value);
+}
+std::string Arg(unsigned long long value) {
+    return std::to_string(value);
+}
 
 std::string Arg(const char* text) {
     if (text == nullptr) {
@@ -90,7 +102,9 @@ std::string Call::Text() const {
     return text + ")";
 }
 
-const std::vector<Call>& Calls() { return State().calls; }
+const std::vector<Call>& Calls() {
+    return State().calls;
+}
 
 std::vector<std::string> CallTexts(const std::vector<std::string>& names) {
     std::vector<std::string> texts;
@@ -106,7 +120,9 @@ std::vector<std::string> CallTexts(const std::vector<std::string>& names) {
     return texts;
 }
 
-void ClearCalls() { State().calls.clear(); }
+void ClearCalls() {
+    State().calls.clear();
+}
 
 void FailCall(const std::string& function, long long result, int nth, int times) {
     if (nth < 1 || times == 0) {
@@ -115,7 +131,9 @@ void FailCall(const std::string& function, long long result, int nth, int times)
     State().faults[function].push_back(FaultRule{nth - 1, times < 0 ? -1 : times, result});
 }
 
-void ClearFaults() { State().faults.clear(); }
+void ClearFaults() {
+    State().faults.clear();
+}
 
 void Reset() {
     State().calls.clear();

@@ -65,12 +65,13 @@ extern "C" char* AcStrcatEx(char* dest, unsigned int destSize, const char* src, 
         dest[destSize - 1] = '\0';
         return dest;
     }
-    CopyBounded(dest + used, static_cast<unsigned int>(destSize - used), src, static_cast<std::size_t>(-1));
+    CopyBounded(dest + used, static_cast<unsigned int>(destSize - used), src,
+                static_cast<std::size_t>(-1));
     return dest;
 }
 
-extern "C" int AcSprintfSEx(char* dest, unsigned int destSize, const char*, int,
-                            const char* format, ...) {
+extern "C" int AcSprintfSEx(char* dest, unsigned int destSize, const char*, int, const char* format,
+                            ...) {
     if (dest == nullptr || destSize == 0) {
         return -1;
     }

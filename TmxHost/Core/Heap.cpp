@@ -75,7 +75,9 @@ std::vector<Block> LiveBlocks() {
     return blocks;
 }
 
-const std::vector<std::string>& BadFrees() { return State().badFrees; }
+const std::vector<std::string>& BadFrees() {
+    return State().badFrees;
+}
 
 }  // namespace tmxhost
 
@@ -97,8 +99,8 @@ extern "C" void* MemCallocTraceEx(int, unsigned int count, unsigned int size,
     return Track(std::calloc(total == 0 ? 1 : total, 1), total, sourcePath, line);
 }
 
-extern "C" void* MemReAllocTraceEx(int heap, void* block, unsigned int size,
-                                   const char* sourcePath, int line) {
+extern "C" void* MemReAllocTraceEx(int heap, void* block, unsigned int size, const char* sourcePath,
+                                   int line) {
     if (block == nullptr) {
         return MemAllocTraceEx(heap, size, sourcePath, line);
     }

@@ -44,13 +44,27 @@ std::string IniEscape(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '=': out += "\\="; break;
-            case '[': out += "\\["; break;
-            case ']': out += "\\]"; break;
-            default: out += c; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '=':
+                out += "\\=";
+                break;
+            case '[':
+                out += "\\[";
+                break;
+            case ']':
+                out += "\\]";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -69,13 +83,26 @@ bool IniUnescape(std::string_view text, std::string& out) {
             return false;
         }
         switch (text[i]) {
-            case '\\': out += '\\'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case '=': out += '='; break;
-            case '[': out += '['; break;
-            case ']': out += ']'; break;
-            default: return false;
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '=':
+                out += '=';
+                break;
+            case '[':
+                out += '[';
+                break;
+            case ']':
+                out += ']';
+                break;
+            default:
+                return false;
         }
     }
     return true;

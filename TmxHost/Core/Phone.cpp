@@ -34,9 +34,15 @@ void ResetPhone() {
 }
 }  // namespace detail
 
-void SetNvInt(int item, int value) { State().nvInts[item] = value; }
-void SetNvString(int item, const std::string& value) { State().nvStrings[item] = value; }
-void SetPhoneStatus(int id, int value) { State().status[id] = value; }
+void SetNvInt(int item, int value) {
+    State().nvInts[item] = value;
+}
+void SetNvString(int item, const std::string& value) {
+    State().nvStrings[item] = value;
+}
+void SetPhoneStatus(int id, int value) {
+    State().status[id] = value;
+}
 
 void SetDeviceInserted(int id, bool inserted) {
     if (inserted) {
@@ -54,9 +60,13 @@ void SetFeature(const std::string& name, bool enabled) {
     }
 }
 
-void SetModuleStatus(int module, int status) { State().modules[module] = status; }
+void SetModuleStatus(int module, int status) {
+    State().modules[module] = status;
+}
 
-bool IsClassRegistered(unsigned classId) { return State().classes.count(classId) != 0; }
+bool IsClassRegistered(unsigned classId) {
+    return State().classes.count(classId) != 0;
+}
 
 }  // namespace tmxhost
 
@@ -118,10 +128,10 @@ extern "C" int SysGetModuleStatus(int module) {
 }
 
 extern "C" int __SysRegisterClass(int reserved, unsigned int classId, void* classRecord, int flag) {
-    if (auto fault = detail::Enter("__SysRegisterClass",
-                                   {Arg(reserved), Arg(classId),
-                                    std::string(classRecord != nullptr ? "record" : "NULL"),
-                                    Arg(flag)})) {
+    if (auto fault =
+            detail::Enter("__SysRegisterClass",
+                          {Arg(reserved), Arg(classId),
+                           std::string(classRecord != nullptr ? "record" : "NULL"), Arg(flag)})) {
         return static_cast<int>(*fault);
     }
     if (classRecord == nullptr) {

@@ -96,9 +96,8 @@ bool ParseUnsigned(const std::string& text, unsigned long long& value) {
 
 int GetString(const char* name, int hReg, const char* section, const char* key,
               const char* defaultValue, char* dest, int destSize) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section),
-                                          detail::Arg(key), detail::Arg(defaultValue),
-                                          detail::Arg(destSize)})) {
+    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
+                                          detail::Arg(defaultValue), detail::Arg(destSize)})) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -114,8 +113,8 @@ int GetString(const char* name, int hReg, const char* section, const char* key,
 
 int SetValue(const char* name, int hReg, const char* section, const char* key,
              const std::string& text, std::string loggedValue) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section),
-                                          detail::Arg(key), std::move(loggedValue)})) {
+    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
+                                          std::move(loggedValue)})) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -135,8 +134,8 @@ void ResetRegistry() {
     state.nextHandle = 1;
     RemoveOwnedRoot();
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
-                          "/tmxhost.XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/tmxhost.XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr) {
         state.ownedRoot = pattern;
         state.root = pattern;
@@ -149,7 +148,9 @@ void ResetRegistry() {
 }
 }  // namespace detail
 
-std::string DataRoot() { return State().root; }
+std::string DataRoot() {
+    return State().root;
+}
 
 bool SetDataRoot(const std::string& path, std::string* error) {
     std::error_code code;
@@ -177,7 +178,9 @@ std::string DefaultDataRoot() {
     return std::string(home != nullptr && home[0] != '\0' ? home : ".") + "/.local/share/callsvc";
 }
 
-int OpenRegistryHandles() { return static_cast<int>(State().open.size()); }
+int OpenRegistryHandles() {
+    return static_cast<int>(State().open.size());
+}
 
 std::string RegistryPath(const std::string& path) {
     std::string full;
@@ -287,8 +290,8 @@ extern "C" int RegSetInt(int hReg, const char* section, const char* key, int val
 
 extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const char* key,
                                            unsigned long long defaultValue) {
-    if (auto fault = detail::Enter("RegGetUint64",
-                                   {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
+    if (auto fault =
+            detail::Enter("RegGetUint64", {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
         return static_cast<unsigned long long>(*fault);
     }
     OpenFile* file = Handle(hReg);

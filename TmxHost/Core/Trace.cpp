@@ -108,9 +108,13 @@ void ResetTraces() {
 }
 }  // namespace detail
 
-const std::vector<Trace>& Traces() { return State().traces; }
+const std::vector<Trace>& Traces() {
+    return State().traces;
+}
 
-std::vector<Trace> TakeTraces() { return std::exchange(State().traces, {}); }
+std::vector<Trace> TakeTraces() {
+    return std::exchange(State().traces, {});
+}
 
 bool HasTrace(std::string_view text, unsigned channel) {
     for (const Trace& trace : State().traces) {
@@ -133,9 +137,13 @@ bool SetTracePrint(std::string_view channels, std::string* error) {
     return true;
 }
 
-const std::vector<Report>& Reports() { return State().reports; }
+const std::vector<Report>& Reports() {
+    return State().reports;
+}
 
-std::vector<Report> TakeReports() { return std::exchange(State().reports, {}); }
+std::vector<Report> TakeReports() {
+    return std::exchange(State().reports, {});
+}
 
 }  // namespace tmxhost
 
@@ -157,7 +165,11 @@ extern "C" void SysDebugPrintf(unsigned int channel, const char* format, ...) {
 extern "C" void _SysAssertReport(int kind, const char* kindName, const char* expression,
                                  const char* sourcePath, int line) {
     auto text = [](const char* s) { return std::string(s != nullptr ? s : "(null)"); };
-    Report report{kind, text(kindName), text(expression), text(sourcePath), line,
+    Report report{kind,
+                  text(kindName),
+                  text(expression),
+                  text(sourcePath),
+                  line,
                   std::exchange(State().savedDetail, {})};
     Print(0xBA, report.kindName + ": " + report.expression + " at " + report.path + ":" +
                     std::to_string(line) + "\n");

@@ -22,7 +22,9 @@ std::string LibraryPath() {
     return bin.substr(0, bin.rfind('/')) + "/lib/libCallCommonSvc.so";
 }
 
-Module::~Module() { Unload(); }
+Module::~Module() {
+    Unload();
+}
 
 bool Module::Load(std::string& error) {
     if (m_handle != nullptr) {

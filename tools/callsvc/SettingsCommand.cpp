@@ -112,7 +112,8 @@ int FindEntry(const std::vector<tmxhost::RegistryEntry>& entries, const std::str
         }
     }
     if (!sectionKnown) {
-        std::fprintf(stderr, "callsvc settings: unknown section '%s' (see 'callsvc settings list')\n",
+        std::fprintf(stderr,
+                     "callsvc settings: unknown section '%s' (see 'callsvc settings list')\n",
                      section.c_str());
     } else {
         std::fprintf(stderr,
@@ -146,9 +147,9 @@ int Set(ValueType type, const std::string& section, const std::string& key,
         case ValueType::kInt: {
             long long number = 0;
             if (!ParseInt(value, INT32_MIN, INT32_MAX, number)) {
-                std::fprintf(stderr,
-                             "callsvc settings: '%s' is not a 32-bit integer (use --str for text)\n",
-                             value.c_str());
+                std::fprintf(
+                    stderr, "callsvc settings: '%s' is not a 32-bit integer (use --str for text)\n",
+                    value.c_str());
                 return kExitUsage;
             }
             stored = CallCommonSvcRegSetInt(section.c_str(), key.c_str(), static_cast<int>(number));

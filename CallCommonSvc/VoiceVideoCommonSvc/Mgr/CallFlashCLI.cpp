@@ -6,7 +6,9 @@ const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallFlashCL
 
 CALL_DEFINE_SINGLETON(CCallFlashCLIInfo, pCallFCLIInfoMgr)
 
-CCallFlashCLIInfo::CCallFlashCLIInfo() { Init(); }
+CCallFlashCLIInfo::CCallFlashCLIInfo() {
+    Init();
+}
 
 CCallFlashCLIInfo::~CCallFlashCLIInfo() {}
 
@@ -15,7 +17,7 @@ void CCallFlashCLIInfo::Init() {
     m_hFlash = INVALID_HOBJ;
     m_hGCFlashCLI = INVALID_HOBJ;
     AcMemsetEx(m_szFilePath, sizeof(m_szFilePath), 0, sizeof(m_szFilePath), kSourcePath, __LINE__);
-    AcMemsetEx(m_szVibAlertInfo, sizeof(m_szVibAlertInfo), 0, sizeof(m_szVibAlertInfo),
-               kSourcePath, __LINE__);
+    AcMemsetEx(m_szVibAlertInfo, sizeof(m_szVibAlertInfo), 0, sizeof(m_szVibAlertInfo), kSourcePath,
+               __LINE__);
     AcMemsetEx(&m_Volume, sizeof(m_Volume), 0, sizeof(m_Volume), kSourcePath, __LINE__);
 }

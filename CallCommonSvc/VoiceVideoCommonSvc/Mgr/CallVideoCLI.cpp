@@ -6,7 +6,9 @@ const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallVideoCL
 
 CALL_DEFINE_SINGLETON(CCallVideoCLIInfo, pCallVideoCLIMgr)
 
-CCallVideoCLIInfo::CCallVideoCLIInfo() { Init(); }
+CCallVideoCLIInfo::CCallVideoCLIInfo() {
+    Init();
+}
 
 CCallVideoCLIInfo::~CCallVideoCLIInfo() {}
 
@@ -15,8 +17,8 @@ void CCallVideoCLIInfo::Init() {
     m_hPlayerVideoCLI = INVALID_HOBJ;
     m_hGCVideoCLI = INVALID_HOBJ;
     AcMemsetEx(m_szFilePath, sizeof(m_szFilePath), 0, sizeof(m_szFilePath), kSourcePath, __LINE__);
-    AcMemsetEx(m_szVibAlertInfo, sizeof(m_szVibAlertInfo), 0, sizeof(m_szVibAlertInfo),
-               kSourcePath, __LINE__);
+    AcMemsetEx(m_szVibAlertInfo, sizeof(m_szVibAlertInfo), 0, sizeof(m_szVibAlertInfo), kSourcePath,
+               __LINE__);
     AcMemsetEx(&m_Volume, sizeof(m_Volume), 0, sizeof(m_Volume), kSourcePath, __LINE__);
     m_iCallVCLIIncomState = 0;
     bPlaying = 0;
