@@ -66,20 +66,26 @@ std::string Arg(const void* pointer) {
     return buffer;
 }
 
+// Every rule counts the calls made since it was set; of the rules due, the earliest set fires.
 std::optional<long long> Fault(const char* name) {
     auto& faults = State().faults;
-    auto it = faults.find(std::string_view(name));
-    if (it == faults.end() || it->second.empty()) {
+    auto found = faults.find(std::string_view(name));
+    if (found == faults.end()) {
         return std::nullopt;
     }
-    FaultRule& rule = it->second.front();
-    if (rule.skip > 0) {
-        --rule.skip;
-        return std::nullopt;
-    }
-    long long result = rule.result;
-    if (rule.remaining > 0 && --rule.remaining == 0) {
-        it->second.erase(it->second.begin());
+    std::optional<long long> result;
+    auto& rules = found->second;
+    for (auto it = rules.begin(); it != rules.end();) {
+        if (it->skip > 0) {
+            --it->skip;
+        } else if (!result) {
+            result = it->result;
+            if (it->remaining > 0 && --it->remaining == 0) {
+                it = rules.erase(it);
+                continue;
+            }
+        }
+        ++it;
     }
     return result;
 }

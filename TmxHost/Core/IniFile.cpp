@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace tmxhost {
 namespace {
@@ -230,6 +232,30 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     ::unlink(temp.c_str());
     errno = saved;
     return false;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::time_t cutoff = std::time(nullptr) - 60;
+    while (struct dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        // mkstemp's names: the file name, a dot and six characters.
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        std::string temp = folder + "/" + name;
+        struct stat info;
+        if (::lstat(temp.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < cutoff) {
+            ::unlink(temp.c_str());
+        }
+    }
+    ::closedir(dir);
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {

@@ -45,6 +45,9 @@ bool IniUnescape(std::string_view text, std::string& out);
 // temporary file in the same folder is written and synced, renamed over `path`, and the folder
 // is synced. False (with errno set) on failure, leaving the old file in place.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Removes temporary files that WriteFileAtomically left beside `path` when a writer died in the
+// middle of a write (older than a minute, so that no live writer loses its file).
+void RemoveStaleTemporaries(const std::string& path);
 // Reads a whole file. False when it cannot be opened or read.
 bool ReadFile(const std::string& path, std::string& bytes);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "../Control/HostInternal.h"
 #include "../Control/TmxHost.h"
@@ -28,6 +29,7 @@ struct RegistryState {
     std::string ownedRoot;  // a temporary root made by Reset, removed by the next one
     std::map<int, OpenFile> open;
     int nextHandle = 1;
+    std::set<std::string> swept;  // files whose stale temporaries were removed
 };
 
 RegistryState& State() {
@@ -132,6 +134,7 @@ void ResetRegistry() {
     RegistryState& state = State();
     state.open.clear();
     state.nextHandle = 1;
+    state.swept.clear();
     RemoveOwnedRoot();
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern =
@@ -216,11 +219,17 @@ extern "C" int RegLoad(const char* path, int create) {
     if (!Resolve(path, full)) {
         return INVALID_HOBJ;
     }
+    if (State().swept.insert(full).second) {
+        RemoveStaleTemporaries(full);
+    }
     std::string bytes;
     if (!ReadFile(full, bytes)) {
         struct stat info;
-        // Only a missing file is created; one that exists but cannot be read is an error.
-        if (!create || ::stat(full.c_str(), &info) == 0 || !WriteFileAtomically(full, "")) {
+        // Only a missing file is created, and only in memory: it reaches the disk with the
+        // first successful flush, so a file that could not be written is never left half made.
+        std::string folder = full.substr(0, full.rfind('/'));
+        if (!create || ::stat(full.c_str(), &info) == 0 || ::stat(folder.c_str(), &info) != 0 ||
+            !S_ISDIR(info.st_mode)) {
             return INVALID_HOBJ;
         }
         bytes.clear();

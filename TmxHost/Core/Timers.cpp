@@ -1,5 +1,6 @@
 // Window-manager and hard timers: one-shot timers on one millisecond clock, virtual by default.
 #include <chrono>
+#include <climits>
 #include <map>
 #include <thread>
 
@@ -59,7 +60,10 @@ int Start(int hTimer, bool hard, unsigned long period, WmTimerCallback callback,
     timer->armed = true;
     // A zero period waits one millisecond, so that a timer re-armed from its own expiry
     // cannot hold the clock still.
-    timer->due = Now() + (period > 0 ? static_cast<long long>(period) : 1);
+    // A period beyond the clock's range never expires.
+    long long now = Now();
+    unsigned long long room = static_cast<unsigned long long>(LLONG_MAX - now);
+    timer->due = now + static_cast<long long>(period == 0 ? 1 : period < room ? period : room);
     timer->armSerial = State().nextSerial++;
     timer->callback = callback;
     timer->param = param;
