@@ -2,13 +2,15 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_RUNS ?= 1000000
 CMAKE_FLAGS ?=
 
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
-               libbenchmark-dev clang-format
+               libbenchmark-dev clang-format clang libclang-rt-14-dev
 
-.PHONY: all deps build demo test asan bench format clean
+.PHONY: all deps build demo test asan bench fuzz format clean
 
 all: build
 
@@ -50,8 +52,15 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	./$(BENCH_BUILD)/bin/callsvc_bench
 
+# libFuzzer harnesses, built with clang; not part of CI.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCALLSVC_FUZZ=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD)
+	mkdir -p $(FUZZ_BUILD)/corpus/dtmf
+	./$(FUZZ_BUILD)/bin/dtmf_queue_fuzz -runs=$(FUZZ_RUNS) $(FUZZ_BUILD)/corpus/dtmf fuzz/corpus/dtmf
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -23,3 +23,12 @@ void* MemStubRealloc(void* block, size_t size);
     void Class::operator delete(void* block) noexcept { \
         MemStubFree(block);                             \
     }
+
+// The same for class templates, which the library instantiates itself.
+#define CALL_MEMSTUB_TEMPLATE_OPERATORS                 \
+    static void* operator new(size_t size) noexcept {   \
+        return MemStubMalloc(size);                     \
+    }                                                   \
+    static void operator delete(void* block) noexcept { \
+        MemStubFree(block);                             \
+    }

@@ -1,5 +1,5 @@
-// Telephony and SIM: every call is logged and answers a configurable result. The call model,
-// DTMF acknowledgements and SIM records grow here as the library comes to use them.
+// Telephony and SIM: a small call model with handles and states, and DTMF tones acknowledged
+// later on the clock. Every call is logged and can be faulted.
 #include <cstring>
 #include <map>
 
@@ -10,9 +10,25 @@
 namespace tmxhost {
 namespace {
 
+constexpr char kDtmfDigits[] = "0123456789*#ABCD";
+
+struct CallEntry {
+    std::string number;
+    std::string state;
+    bool incoming = false;
+    bool multiparty = false;
+    bool tone = false;  // a DTMF tone was started and not yet stopped
+};
+
 struct TapiState {
     std::map<std::string, int, std::less<>> results;
+    std::map<int, CallEntry> calls;
     int nextCall = 1;
+    long long answerDelay = 1000;
+    long long dtmfAckDelay = 100;
+    std::function<void(const CallView&)> callListener;
+    DtmfListener dtmfListener;
+    std::string dtmfSent;
 };
 
 TapiState& State() {
@@ -33,6 +49,33 @@ int Answer(const char* function, std::vector<std::string> args, int fallback = 1
     return Result(function, fallback);
 }
 
+CallEntry* Find(int hCall) {
+    auto it = State().calls.find(hCall);
+    return it != State().calls.end() ? &it->second : nullptr;
+}
+
+bool InState(int hCall, std::string_view state) {
+    CallEntry* call = Find(hCall);
+    return call != nullptr && call->state == state;
+}
+
+CallView View(int handle, const CallEntry& call) {
+    return CallView{handle, call.number, call.state, call.incoming, call.multiparty};
+}
+
+void Notify(int hCall) {
+    CallEntry* call = Find(hCall);
+    if (call != nullptr && State().callListener) {
+        State().callListener(View(hCall, *call));
+    }
+}
+
+int NewCall(std::string number, std::string state, bool incoming) {
+    int handle = State().nextCall++;
+    State().calls[handle] = CallEntry{std::move(number), std::move(state), incoming};
+    return handle;
+}
+
 }  // namespace
 
 namespace detail {
@@ -41,6 +84,35 @@ void ResetTapi() {
 }
 }  // namespace detail
 
+std::vector<CallView> CallsInProgress() {
+    std::vector<CallView> views;
+    for (const auto& [handle, call] : State().calls) {
+        views.push_back(View(handle, call));
+    }
+    return views;
+}
+
+int IncomingCall(const std::string& number) {
+    int handle = NewCall(number, "incoming", true);
+    Notify(handle);
+    return handle;
+}
+
+void SetAnswerDelay(long long ms) {
+    State().answerDelay = ms;
+}
+void SetCallListener(std::function<void(const CallView&)> listener) {
+    State().callListener = std::move(listener);
+}
+void SetDtmfListener(DtmfListener listener) {
+    State().dtmfListener = std::move(listener);
+}
+void SetDtmfAckDelay(long long ms) {
+    State().dtmfAckDelay = ms;
+}
+std::string DtmfSent() {
+    return State().dtmfSent;
+}
 void SetTapiResult(const std::string& function, int result) {
     State().results[function] = result;
 }
@@ -51,57 +123,198 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int TapiSetupCall(const TapiSetupCallInfo* setupInfo) {
-    if (auto fault = detail::Enter("TapiSetupCall",
-                                   {Arg(setupInfo != nullptr ? setupInfo->szNumber : nullptr)})) {
+    std::string number;
+    if (setupInfo != nullptr) {
+        number.assign(setupInfo->szNumber,
+                      strnlen(setupInfo->szNumber, sizeof(setupInfo->szNumber)));
+    }
+    if (auto fault = detail::Enter(
+            "TapiSetupCall", {setupInfo != nullptr ? Arg(number.c_str())
+                                                   : Arg(static_cast<const char*>(nullptr))})) {
         return static_cast<int>(*fault);
     }
-    if (setupInfo == nullptr) {
+    if (setupInfo == nullptr || number.empty()) {
         return TAPI_INVALID_CALLHANDLE;
     }
-    return Result("TapiSetupCall", State().nextCall++);
+    int handle = NewCall(number, "dialing", false);
+    if (State().answerDelay >= 0) {
+        detail::Schedule(State().answerDelay, [handle] {
+            if (InState(handle, "dialing")) {
+                Find(handle)->state = "active";
+                Notify(handle);
+            }
+        });
+    }
+    return handle;
 }
 
 extern "C" int TapiSetupFakeCall(int reserved) {
-    return Answer("TapiSetupFakeCall", {Arg(reserved)});
+    if (auto fault = detail::Enter("TapiSetupFakeCall", {Arg(reserved)})) {
+        return static_cast<int>(*fault);
+    }
+    return NewCall("", "incoming", true);
 }
+
 extern "C" int TapiAnswerCall(int hCall) {
-    return Answer("TapiAnswerCall", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiAnswerCall", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hCall, "incoming")) {
+        return 0;
+    }
+    Find(hCall)->state = "active";
+    return 1;
 }
+
 extern "C" int TapiHoldCall(int hCall) {
-    return Answer("TapiHoldCall", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiHoldCall", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hCall, "active")) {
+        return 0;
+    }
+    Find(hCall)->state = "held";
+    return 1;
 }
+
 extern "C" int TapiActivateCall(int hCall) {
-    return Answer("TapiActivateCall", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiActivateCall", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hCall, "held")) {
+        return 0;
+    }
+    Find(hCall)->state = "active";
+    return 1;
 }
+
 extern "C" int TapiSwapCall(int hActiveCall, int hHeldCall) {
-    return Answer("TapiSwapCall", {Arg(hActiveCall), Arg(hHeldCall)});
+    if (auto fault = detail::Enter("TapiSwapCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
+        return 0;
+    }
+    Find(hActiveCall)->state = "held";
+    Find(hHeldCall)->state = "active";
+    return 1;
 }
+
 extern "C" int TapiSetupConferenceCall(int hActiveCall, int hHeldCall) {
-    return Answer("TapiSetupConferenceCall", {Arg(hActiveCall), Arg(hHeldCall)});
+    if (auto fault = detail::Enter("TapiSetupConferenceCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
+        return 0;
+    }
+    for (int h : {hActiveCall, hHeldCall}) {
+        Find(h)->state = "active";
+        Find(h)->multiparty = true;
+    }
+    return 1;
 }
+
 extern "C" int TapiSplitConferenceCall(int hCall) {
-    return Answer("TapiSplitConferenceCall", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiSplitConferenceCall", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    CallEntry* split = Find(hCall);
+    if (split == nullptr || !split->multiparty || split->state != "active") {
+        return 0;
+    }
+    // The split-off call stays active; the rest of the conference goes on hold.
+    for (auto& [handle, call] : State().calls) {
+        if (handle != hCall && call.multiparty && call.state == "active") {
+            call.state = "held";
+        }
+    }
+    split->multiparty = false;
+    return 1;
 }
+
 extern "C" int TapiTransferCall(int hActiveCall, int hHeldCall) {
-    return Answer("TapiTransferCall", {Arg(hActiveCall), Arg(hHeldCall)});
+    if (auto fault = detail::Enter("TapiTransferCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+        return static_cast<int>(*fault);
+    }
+    if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
+        return 0;
+    }
+    Find(hActiveCall)->state = "released";
+    Find(hHeldCall)->state = "released";
+    return 1;
 }
+
 extern "C" int TapiRespondRecall(int hCall, int response) {
-    return Answer("TapiRespondRecall", {Arg(hCall), Arg(response)});
+    if (auto fault = detail::Enter("TapiRespondRecall", {Arg(hCall), Arg(response)})) {
+        return static_cast<int>(*fault);
+    }
+    return Find(hCall) != nullptr ? 1 : 0;
 }
+
 extern "C" int TapiReleaseCall(int hCall, TapiReleaseCause cause) {
-    return Answer("TapiReleaseCall", {Arg(hCall), Arg(static_cast<int>(cause))});
+    if (auto fault = detail::Enter("TapiReleaseCall", {Arg(hCall), Arg(static_cast<int>(cause))})) {
+        return static_cast<int>(*fault);
+    }
+    CallEntry* call = Find(hCall);
+    if (call == nullptr || call->state == "released") {
+        return 0;
+    }
+    call->state = "released";
+    call->tone = false;
+    return 1;
 }
+
 extern "C" int TapiDestroyCall(int hCall) {
-    return Answer("TapiDestroyCall", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiDestroyCall", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    return State().calls.erase(hCall) != 0 ? 1 : 0;
 }
 
 extern "C" int TapiStartDTMF(int hCall, const TapiDtmfRequest* request) {
-    return Answer("TapiStartDTMF",
-                  {Arg(hCall), Arg(request != nullptr ? request->szDigits : nullptr),
-                   Arg(request != nullptr ? request->nDuration : 0u)});
+    std::string digits;
+    if (request != nullptr) {
+        digits.assign(request->szDigits, strnlen(request->szDigits, sizeof(request->szDigits)));
+    }
+    if (auto fault = detail::Enter(
+            "TapiStartDTMF",
+            {Arg(hCall),
+             request != nullptr ? Arg(digits.c_str()) : Arg(static_cast<const char*>(nullptr)),
+             Arg(request != nullptr ? request->nDuration : 0u)})) {
+        return static_cast<int>(*fault);
+    }
+    CallEntry* call = Find(hCall);
+    // One tone at a time, on an active call, for one DTMF character (3GPP TS 23.014).
+    if (call == nullptr || call->state != "active" || call->tone || digits.size() != 1 ||
+        std::strchr(kDtmfDigits, digits[0]) == nullptr) {
+        return 0;
+    }
+    call->tone = true;
+    char digit = digits[0];
+    State().dtmfSent += digit;
+    detail::Schedule(State().dtmfAckDelay, [hCall, digit] {
+        if (State().dtmfListener.started) {
+            State().dtmfListener.started(hCall, digit);
+        }
+    });
+    return 1;
 }
+
 extern "C" int TapiStopDTMF(int hCall, const TapiDtmfRequest*) {
-    return Answer("TapiStopDTMF", {Arg(hCall)});
+    if (auto fault = detail::Enter("TapiStopDTMF", {Arg(hCall)})) {
+        return static_cast<int>(*fault);
+    }
+    CallEntry* call = Find(hCall);
+    if (call == nullptr || !call->tone) {
+        return 0;
+    }
+    call->tone = false;
+    detail::Schedule(State().dtmfAckDelay, [hCall] {
+        if (State().dtmfListener.stopped) {
+            State().dtmfListener.stopped(hCall);
+        }
+    });
+    return 1;
 }
 
 extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
@@ -111,6 +324,7 @@ extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
     }
     return result;
 }
+
 extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int reserved) {
     return Answer("TapiCallForwardQueryStatusReq", {Arg(reason), Arg(serviceClass), Arg(reserved)});
 }

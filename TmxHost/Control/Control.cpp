@@ -91,7 +91,7 @@ std::optional<long long> Fault(const char* name) {
 }
 
 std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
-    State().calls.push_back(Call{name, std::move(args)});
+    State().calls.push_back(Call{name, std::move(args), Now()});
     return Fault(name);
 }
 

@@ -1,6 +1,7 @@
 // Shared by the host's parts: the call log with fault injection, and each part's reset.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ std::string Arg(const void* pointer);
 std::optional<long long> Enter(const char* name, std::vector<std::string> args);
 // Fault check only, for calls with records of their own (heap).
 std::optional<long long> Fault(const char* name);
+
+// Runs `event` once, `delay` ms from now on the host clock, in order with the platform timers.
+// Host events are not platform timers: they are invisible to the library and to Timers().
+void Schedule(long long delay, std::function<void()> event);
 
 // Each part's reset, run by tmxhost::Reset().
 void ResetTraces();

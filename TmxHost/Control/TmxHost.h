@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,7 @@ bool IsClassRegistered(unsigned classId);
 struct Call {
     std::string name;
     std::vector<std::string> args;
+    long long time;            // host clock when the call was made
     std::string Text() const;  // e.g. RegLoad("CallReg.ini", 0)
 };
 
@@ -147,8 +149,38 @@ std::string RegistryPath(const std::string& path);
 
 // ---- Telephony -----------------------------------------------------------------------------
 
-// Result returned by a telephony call that has no model of its own yet (default 1;
-// TapiSetupCall hands out handles from 1 unless configured).
+// A call of the host's call model. States: "dialing", "incoming", "active", "held", "released".
+struct CallView {
+    int handle;
+    std::string number;
+    std::string state;
+    bool incoming;
+    bool multiparty;  // part of a conference
+};
+
+// Calls not yet destroyed, by handle.
+std::vector<CallView> CallsInProgress();
+// A call arriving from `number`, in state "incoming"; returns its handle.
+int IncomingCall(const std::string& number);
+// The remote party answers an outgoing call this long after TapiSetupCall (default 1000 ms;
+// negative: never).
+void SetAnswerDelay(long long ms);
+// Called when the network changes a call on its own (remote answer, incoming call).
+void SetCallListener(std::function<void(const CallView& call)> listener);
+
+// DTMF acknowledgements, delivered on the clock the way a modem answers: `started` after an
+// accepted TapiStartDTMF, `stopped` after an accepted TapiStopDTMF.
+struct DtmfListener {
+    std::function<void(int hCall, char digit)> started;
+    std::function<void(int hCall)> stopped;
+};
+void SetDtmfListener(DtmfListener listener);
+// Delay of each acknowledgement (default 100 ms).
+void SetDtmfAckDelay(long long ms);
+// The digits whose tones were started, in order.
+std::string DtmfSent();
+
+// Result returned by a telephony call that has no model of its own yet (default 1).
 void SetTapiResult(const std::string& function, int result);
 
 }  // namespace tmxhost

@@ -21,6 +21,7 @@ struct Timer {
     unsigned long long armSerial = 0;  // orders timers due at the same moment
     WmTimerCallback callback = nullptr;
     unsigned long param = 0;
+    std::function<void()> event;  // a host event instead of a platform timer
 };
 
 struct TimerState {
@@ -39,7 +40,8 @@ TimerState& State() {
 
 Timer* Find(int hTimer, bool hard) {
     auto it = State().timers.find(hTimer);
-    return it != State().timers.end() && it->second.hard == hard ? &it->second : nullptr;
+    return it != State().timers.end() && it->second.hard == hard && !it->second.event ? &it->second
+                                                                                      : nullptr;
 }
 
 int Create(const char* name, bool hard) {
@@ -104,9 +106,16 @@ int NextDue(long long limit) {
     return best;
 }
 
-// Disarms the timer and calls its callback; the callback may touch any timer.
+// Disarms the timer and calls its callback; the callback may touch any timer. A host event is
+// removed before it runs.
 void Fire(int handle) {
     Timer& timer = State().timers.at(handle);
+    if (timer.event) {
+        std::function<void()> event = std::move(timer.event);
+        State().timers.erase(handle);
+        event();
+        return;
+    }
     timer.armed = false;
     WmTimerCallback callback = timer.callback;
     unsigned long param = timer.param;
@@ -116,6 +125,17 @@ void Fire(int handle) {
 }  // namespace
 
 namespace detail {
+void Schedule(long long delay, std::function<void()> event) {
+    TimerState& state = State();
+    // Host events use negative keys, so that they never collide with a timer handle.
+    static int nextEvent = 0;
+    Timer& timer = state.timers[--nextEvent];
+    timer.armed = true;
+    timer.due = Now() + (delay > 0 ? delay : 0);
+    timer.armSerial = state.nextSerial++;
+    timer.event = std::move(event);
+}
+
 void ResetTimers() {
     TimerState& state = State();
     state.timers.clear();
@@ -191,6 +211,9 @@ void RunFor(long long ms) {
 std::vector<TimerView> Timers() {
     std::vector<TimerView> views;
     for (const auto& [handle, timer] : State().timers) {
+        if (timer.event) {
+            continue;
+        }
         views.push_back(TimerView{handle, timer.name, timer.hard, timer.armed, timer.due});
     }
     return views;

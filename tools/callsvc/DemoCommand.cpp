@@ -6,6 +6,7 @@
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/Mgr/CallTimer.h"
 #include "Commands.h"
+#include "ExampleCallApp.h"
 #include "Module.h"
 #include "Options.h"
 #include "TmxHost.h"
@@ -18,7 +19,9 @@ const char kUsage[] =
     "\n"
     "Loads the call common service as the module manager does, shows the settings file it\n"
     "created or found (version and defaults), runs a short sequence of timers on the real-time\n"
-    "clock and unloads.\n"
+    "clock, then makes a call through the example application: dial, send the DTMF string\n"
+    "\"123#\" tone by tone, hold it for a waiting call, answer, release. The timeline shows\n"
+    "every telephony request (->) and the network's answers (<-) with their clock times.\n"
     "\n"
     "options:\n"
     "  --data DIR          data folder (default $TMXHOST_DATA_ROOT, else\n"
@@ -54,6 +57,113 @@ private:
     long long m_start = 0;
     int m_slowTicks = 0;
 };
+
+// Prints the telephony requests of the call log and the network's answers in time order.
+class Timeline {
+public:
+    explicit Timeline(long long start) : m_start(start) {}
+
+    // Prints the requests made since the last print.
+    void Requests() {
+        const std::vector<tmxhost::Call>& calls = tmxhost::Calls();
+        for (; m_printed < calls.size(); ++m_printed) {
+            const tmxhost::Call& call = calls[m_printed];
+            if (call.name.rfind("Tapi", 0) == 0) {
+                std::printf("  %5lld ms  -> %s\n", call.time - m_start, call.Text().c_str());
+            }
+        }
+    }
+
+    void Event(const std::string& text) {
+        Requests();
+        std::printf("  %5lld ms  <- %s\n", tmxhost::Now() - m_start, text.c_str());
+    }
+
+    void Step(const std::string& text) {
+        Requests();
+        std::printf("  %5lld ms  %s\n", tmxhost::Now() - m_start, text.c_str());
+    }
+
+private:
+    long long m_start;
+    std::size_t m_printed = tmxhost::Calls().size();
+};
+
+// The example's DTMF sender, with each acknowledgement shown on the timeline.
+class ShownDtmfSender : public example::DtmfSender {
+public:
+    explicit ShownDtmfSender(Timeline& timeline) : m_timeline(timeline) {}
+
+    int StartDtmfAck(int hCall) override {
+        m_timeline.Event("start acknowledged on call " + std::to_string(hCall));
+        return DtmfSender::StartDtmfAck(hCall);
+    }
+    int Pop() override {
+        m_timeline.Event("stop acknowledged");
+        return DtmfSender::Pop();
+    }
+    int OnPostPop(Result result) override {
+        m_ended = m_ended || result == DTMF_RESULT_END_OF_SEND;
+        return 1;
+    }
+    bool Ended() const { return m_ended; }
+
+private:
+    Timeline& m_timeline;
+    bool m_ended = false;
+};
+
+// Runs the clock until `done` holds, at most `limitMs`.
+template <class Done>
+bool RunUntil(Done done, long long limitMs) {
+    for (long long waited = 0; !done() && waited < limitMs; waited += 20) {
+        tmxhost::RunFor(20);
+    }
+    return done();
+}
+
+// Dials, sends DTMF, takes a waiting call and hangs up, through the example application.
+bool RunCalls() {
+    Timeline timeline(tmxhost::Now());
+    tmxhost::SetCallListener([&timeline](const tmxhost::CallView& call) {
+        timeline.Event("call " + std::to_string(call.handle) + " " + call.state +
+                       (call.incoming ? " from " : " to ") + call.number);
+    });
+    example::CallControl control;
+    bool ok = true;
+    {
+        ShownDtmfSender dtmf(timeline);
+        control.SetNumber("+441632960958");
+        timeline.Step("dial +441632960958");
+        int hCall = control.Setup();
+        ok = hCall != TAPI_INVALID_CALLHANDLE &&
+             RunUntil([] { return example::FindCall("active") != TAPI_INVALID_CALLHANDLE; }, 3000);
+
+        timeline.Step("send DTMF \"123#\" tone by tone");
+        ok = ok && dtmf.Push("123#") == 1 && RunUntil([&dtmf] { return dtmf.Ended(); }, 5000);
+
+        tmxhost::RunFor(300);
+        tmxhost::IncomingCall("+441632960000");
+        timeline.Step("hold the first call and answer the waiting one");
+        ok = ok && control.Hold() == 1 && control.Answer() == 1;
+        tmxhost::RunFor(500);
+        timeline.Step("release the answered call, resume and release the first");
+        ok = ok && control.Release() == 1 && control.Activate() == 1;
+        tmxhost::RunFor(500);
+        ok = ok && control.Release() == 1 && control.Destroy() == 1 && control.Destroy() == 1;
+        timeline.Requests();
+    }
+    tmxhost::SetCallListener({});
+
+    std::string sent = tmxhost::DtmfSent();
+    std::printf("\nDTMF tones sent in order: ");
+    for (char digit : sent) {
+        std::printf("%c ", digit);
+    }
+    bool exact = sent == "123#";
+    std::printf("(%s)\n", exact ? "every digit once, none lost or repeated" : "NOT as pushed");
+    return ok && exact;
+}
 
 }  // namespace
 
@@ -106,10 +216,13 @@ int RunDemo(int argc, char** argv, int first) {
         }
     }
 
+    std::printf("\nA call through the example application:\n");
+    bool callsOk = RunCalls();
+
     module.Unload();
     std::printf("\nUnloaded (module class registered: %s)\n",
                 tmxhost::IsClassRegistered(0x1000076) ? "yes" : "no");
-    return kExitOk;
+    return callsOk ? kExitOk : kExitFailure;
 }
 
 }  // namespace callsvc
