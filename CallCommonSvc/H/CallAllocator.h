@@ -36,3 +36,21 @@ public:
         return false;
     }
 };
+
+// Stores an owned record under key, freeing the record it replaces. False, with nothing
+// stored, when the map cannot allocate its node.
+template <class Map>
+bool CallMapStore(Map& map, const typename Map::key_type& key, typename Map::mapped_type pObj) {
+    typename Map::iterator it = map.find(key);
+    if (it != map.end()) {
+        MemStubFree(it->second);
+        it->second = pObj;
+        return true;
+    }
+    try {
+        map.insert(typename Map::value_type(key, pObj));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}

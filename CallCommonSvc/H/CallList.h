@@ -25,15 +25,7 @@ public:
             return 0;
         }
         AcMemcpyEx(pObj, sizeof(T), pT, sizeof(T), kSourcePath, __LINE__);
-        typename Map::iterator it = m_map.find(key);
-        if (it != m_map.end()) {
-            MemStubFree(it->second);
-            it->second = pObj;
-            return 1;
-        }
-        try {
-            m_map.insert(typename Map::value_type(key, pObj));
-        } catch (const std::bad_alloc&) {
+        if (!CallMapStore(m_map, key, pObj)) {
             MemStubFree(pObj);
             pObj = NULL;
             CALL_REQUIRE(pObj != NULL);

@@ -116,16 +116,7 @@ int CCallTimer::AddElement(unsigned long timerID, const TimerInfo* pInfo) {
         return 0;
     }
     *pObj = *pInfo;
-
-    TimerMap::iterator it = m_map.find(timerID);
-    if (it != m_map.end()) {
-        MemStubFree(it->second);
-        it->second = pObj;
-        return 1;
-    }
-    try {
-        m_map.insert(TimerMap::value_type(timerID, pObj));
-    } catch (const std::bad_alloc&) {
+    if (!CallMapStore(m_map, timerID, pObj)) {
         MemStubFree(pObj);
         pObj = NULL;
         CALL_REQUIRE(pObj != NULL);
