@@ -22,3 +22,9 @@ CALL_EXPORT int CallCommonSvcRegGetStringEx(const char* szSection, const char* s
                                             char* pDestBuffer, int nSize);
 CALL_EXPORT int CallCommonSvcRegSetAlertsOnCallType(int iAlertsOnCallType);
 CALL_EXPORT int CallCommonSvcRegGetAlertsOnCallType(void);
+
+/* Emergency numbers and the serving network. */
+CALL_EXPORT int CallIsEccNumber(const char* pszNumber);
+CALL_EXPORT int CallIsEccNumberNoSim(const char* pszNumber);
+CALL_EXPORT int CallGetMcc(void);
+CALL_EXPORT int CallGetMnc(void);

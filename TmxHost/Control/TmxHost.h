@@ -180,6 +180,16 @@ void SetDtmfAckDelay(long long ms);
 // The digits whose tones were started, in order.
 std::string DtmfSent();
 
+// The serving network's MCC and MNC, plain numbers (default 0 and 0).
+void SetNetwork(int mcc, int mnc);
+// SIM card type: 0 GSM (default), 1 USIM, anything else an unknown card.
+void SetSimCardType(int cardType);
+// The SIM's emergency numbers: on a GSM SIM the first five fill its five 7-byte fields (six
+// characters each at most), on a USIM each is a 64-byte record with the number at byte 4. The
+// record count reported is their number, or `reportedCount` when it is not negative; the
+// records behind any reported count (up to 255) are present, empty beyond the numbers given.
+void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount = -1);
+
 // Result returned by a telephony call that has no model of its own yet (default 1).
 void SetTapiResult(const std::string& function, int result);
 
