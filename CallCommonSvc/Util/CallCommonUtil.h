@@ -18,6 +18,36 @@ public:
     static int GetMcc();
     static int GetMnc();
 
+    // Dial strings (3GPP TS 22.030): SS and USSD strings, in-call commands, the number and
+    // its DTMF part, identity prefixes, dialable characters and prefix dialling.
+    static int IsSsCode(const char* pszInput);
+    static int IsPreDefinedSsCode(const char* pszInput);
+    static int GetSsStateInCalling(const char* pszNumber);
+    static int GetSsXCalling(const char* pszNumber);
+    static int GetCallNumberFromTelNumber(const char* pszTelNumber, char* pszCallNumber, int nSize);
+    static int GetDtmfNumberFromTelNumber(const char* pszTelNumber, char* pszDtmfNumber, int nSize);
+    static int TelNumCheckIdentityMode(const char* pszTelNumber);
+    static int IsPossibleDialledNumber(const char* pszInput);
+    static int IsPrefixDiallingOn();
+    static int GetPrefixDiallingNum(char** ppszNum);
+
+    // Text: bounded copies (always terminated), network text by alphabet, UCS2 byte order, the
+    // Skype ID in a call's user-to-user payload, and the displayed full name.
+    static unsigned short* Strcpy(unsigned short* pBuffer, int nBufCount,
+                                  const unsigned short* pmszString);
+    static unsigned short* Sprintf(unsigned short* pBuffer, const char* pszString1,
+                                   const char* pszString2);
+    static char* Strcpy(char* pBuffer, int nBufCount, const char* pszString);
+    static int Strcpy(char* pBuffer, int nBufLen, char* pszString, int nStrLen,
+                      TapiUssdEncodeType eType);
+    static int SwapMCHAR(unsigned short* pDest, unsigned short* pSrc, int nCount);
+    static unsigned short UtilSwapShort(unsigned short x);
+    static TapiUssdEncodeType ParseDCS(unsigned char dcs);
+    static int EncodeSkypeID(unsigned char* pUUS, char* szSkypeID, int iLen);
+    static int DecodeSkypeID(unsigned char* pUUS, char* szSkypeID, int iLen);
+    static char* SetDisplayFullName(char* pszFullName, int nBufCount, const char* pszLastName,
+                                    const char* pszFirstName);
+
     // Lists used with a SIM present, in order of comparison.
     static const char* m_pszEccNumbersDefault[2];
     static const char* m_pszEccNumbers999[3];

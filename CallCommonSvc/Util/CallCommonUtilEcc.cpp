@@ -2,6 +2,7 @@
 #include "../H/CallCommonSvc.h"
 #include "../Platform/TmxCommTAPI.h"
 #include "CallCommonUtil.h"
+#include "CallCommonUtilInternal.h"
 
 namespace {
 
@@ -82,13 +83,6 @@ EccList ChooseList(const EccRule (&rules)[N], int mcc, int mnc, EccList fallback
         }
     }
     return fallback;
-}
-
-unsigned int NetworkWord() {
-    TapiNetworkInfo info;
-    AcMemsetEx(&info, sizeof(info), 0, sizeof(info), kSourcePath, __LINE__);
-    TapiGetNetworkInfo(&info);
-    return info.nMccMnc;
 }
 
 // A SIM field copied out with its terminator guaranteed, whatever the SIM holds.
@@ -194,13 +188,13 @@ const char* CCallUtil::m_pszEccNumbersNoSim104[9] = {ECC_NO_SIM_COMMON, "104"};
 const char* CCallUtil::m_pszEccNumbersNoSim111[9] = {ECC_NO_SIM_COMMON, "111"};
 
 int CCallUtil::GetMcc() {
-    int mcc = static_cast<int>(NetworkWord() >> 16);
+    int mcc = static_cast<int>(CallUtilNetworkWord() >> 16);
     SysDebugPrintf(TMX_DBG_UTIL, "GetMcc: mcc (0x%x)!!\n", mcc);
     return mcc;
 }
 
 int CCallUtil::GetMnc() {
-    int mnc = static_cast<int>(NetworkWord() & 0xFFFF);
+    int mnc = static_cast<int>(CallUtilNetworkWord() & 0xFFFF);
     SysDebugPrintf(TMX_DBG_UTIL, "GetMnc: mnc (0x%x)!!\n", mnc);
     return mnc;
 }

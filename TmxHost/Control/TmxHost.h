@@ -132,6 +132,12 @@ struct TimerView {
 };
 std::vector<TimerView> Timers();  // live platform timers, by handle
 
+// ---- Local time ----------------------------------------------------------------------------
+
+// Sets the local time (seconds since 1970-01-01 on the local wall clock) at this moment; it then
+// moves with the host clock. Reset starts it at the real local time.
+void SetLocalTime(long long seconds);
+
 // ---- Registry files ------------------------------------------------------------------------
 
 int OpenRegistryHandles();
