@@ -104,7 +104,10 @@ char32_t DecodeUtf8(const unsigned char* s, int length, int& i) {
     if (b < 0x80) {
         return b;
     }
-    int extra = b >= 0xF0 && b <= 0xF4 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : -1;
+    int extra = b >= 0xF0 && b <= 0xF4   ? 3
+                : b >= 0xE0 && b <= 0xEF ? 2
+                : b >= 0xC2 && b <= 0xDF ? 1
+                                         : -1;
     if (extra < 0 || i + extra > length) {
         return kReplacement;
     }
