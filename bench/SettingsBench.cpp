@@ -6,30 +6,20 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iomanip>
 #include <iterator>
-#include <map>
 #include <string>
-#include <vector>
 
+#include "BenchSupport.h"
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "TmxHost.h"
 
 namespace {
 
+using bench::Register;
+using bench::TrimHostLogs;
+
 const char kSection[] = "CallSetting";
 const char kKey[] = "CALL_REG_KEY_ALERTS_ON_CALL";
-
-// The host records every platform call and trace line; they are dropped now and then, untimed,
-// so that a long run does not measure a growing log.
-void TrimHostLogs(benchmark::State& state, long long iteration) {
-    if ((iteration & 1023) == 1023) {
-        state.PauseTiming();
-        tmxhost::ClearCalls();
-        tmxhost::TakeTraces();
-        state.ResumeTiming();
-    }
-}
 
 void LibraryGet(benchmark::State& state) {
     long long n = 0;
@@ -82,38 +72,6 @@ void RawWrite(benchmark::State& state) {
     }
 }
 
-// The median of three repetitions keeps a noisy machine from deciding a ratio.
-void Register(const char* name, void (*function)(benchmark::State&)) {
-    benchmark::RegisterBenchmark(name, function)
-        ->Unit(benchmark::kMicrosecond)
-        ->UseRealTime()
-        ->Repetitions(3)
-        ->ReportAggregatesOnly(true);
-}
-
-// Prints as usual, and keeps each benchmark's median real time per iteration, in seconds.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.aggregate_name == "median") {
-                seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* library, const char* floor, const char* label) {
-        if (seconds.count(library) != 0 && seconds.count(floor) != 0) {
-            GetOutputStream() << "ratio " << library << " / " << label << ": " << std::fixed
-                              << std::setprecision(1) << seconds[library] / seconds[floor] << "x"
-                              << std::endl;
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,7 +86,7 @@ int main(int argc, char** argv) {
     Register("RawOpenReadClose", RawRead);
     Register("CallCommonSvcRegSetInt", LibrarySet);
     Register("RawWriteFsyncRename", RawWrite);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     CallCommonSvcDispatch(1);
     reporter.PrintRatio("CallCommonSvcRegGetInt", "RawOpenReadClose", "raw read");
