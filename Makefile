@@ -8,7 +8,8 @@ CMAKE_FLAGS ?=
 
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
-               libbenchmark-dev clang-format clang libclang-rt-14-dev
+               libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
+               libphonenumber-dev
 
 .PHONY: all deps build demo test asan bench fuzz format clean
 
@@ -52,12 +53,21 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	./$(BENCH_BUILD)/bin/callsvc_bench
 
-# libFuzzer harnesses, built with clang; not part of CI.
+# libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
+# (fuzzer:corpus folder under fuzz/corpus); a finding fails the target after all have run.
+FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCALLSVC_FUZZ=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD)
-	mkdir -p $(FUZZ_BUILD)/corpus/dtmf
-	./$(FUZZ_BUILD)/bin/dtmf_queue_fuzz -runs=$(FUZZ_RUNS) $(FUZZ_BUILD)/corpus/dtmf fuzz/corpus/dtmf
+	@failed=""; \
+	for pair in $(FUZZERS); do \
+	  fuzzer=$${pair%%:*}; corpus=$${pair#*:}; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$corpus; \
+	  echo "== $$fuzzer ($(FUZZ_RUNS) runs)"; \
+	  ./$(FUZZ_BUILD)/bin/$$fuzzer -runs=$(FUZZ_RUNS) -artifact_prefix=$(FUZZ_BUILD)/$$fuzzer- \
+	    $(FUZZ_BUILD)/corpus/$$corpus fuzz/corpus/$$corpus || failed="$$failed $$fuzzer"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzzers with findings:$$failed"; exit 1; fi
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -22,3 +22,41 @@ CALL_EXPORT int CallCommonSvcRegGetStringEx(const char* szSection, const char* s
                                             char* pDestBuffer, int nSize);
 CALL_EXPORT int CallCommonSvcRegSetAlertsOnCallType(int iAlertsOnCallType);
 CALL_EXPORT int CallCommonSvcRegGetAlertsOnCallType(void);
+
+/* Emergency numbers and the serving network. */
+CALL_EXPORT int CallIsEccNumber(const char* pszNumber);
+CALL_EXPORT int CallIsEccNumberNoSim(const char* pszNumber);
+CALL_EXPORT int CallGetMcc(void);
+CALL_EXPORT int CallGetMnc(void);
+
+/* Text and encodings. */
+CALL_EXPORT unsigned short* CallWmStrcpy(unsigned short* pBuffer, int nBufCount,
+                                         const unsigned short* pmszString);
+CALL_EXPORT unsigned short* CallWmSprintf(unsigned short* pBuffer, const char* pszString1,
+                                          const char* pszString2);
+CALL_EXPORT char* CallAcStrcpy(char* pBuffer, int nBufCount, const char* pszString);
+CALL_EXPORT int CallAcStrcpyByEncodeType(char* pBuffer, int nBufLen, char* pszString, int nStrLen,
+                                         int eType);
+CALL_EXPORT int CallUtilSwapMCHAR(unsigned short* pDest, unsigned short* pSrc, int nCount);
+CALL_EXPORT int CallUtilParseDCS(unsigned char dcs);
+CALL_EXPORT int CallEncodeSkypeID(unsigned char* pUUS, char* szSkypeID, int iLen);
+CALL_EXPORT int CallDecodeSkypeID(unsigned char* pUUS, char* szSkypeID, int iLen);
+CALL_EXPORT char* CallSetDisplayFullName(char* pszFullName, int nBufCount, const char* pszLastName,
+                                         const char* pszFirstName);
+/* 1 when the date record's month and day (words 1 and 2) are today's. */
+CALL_EXPORT int CallIsToday(const int* pDate);
+
+/* Dial strings and supplementary-service codes. */
+CALL_EXPORT int CallIsSsCode(const char* pszInput);
+CALL_EXPORT int CallIsPreDefinedSsCode(const char* pszInput);
+CALL_EXPORT int CallGetSsStateInCalling(const char* pszNumber);
+CALL_EXPORT int CallGetSsXCalling(const char* pszNumber);
+CALL_EXPORT int CallGetCallNumberFromTelNumber(const char* pszTelNumber, char* pszCallNumber,
+                                               int nSize);
+CALL_EXPORT int CallGetDtmfNumberFromTelNumber(const char* pszTelNumber, char* pszDtmfNumber,
+                                               int nSize);
+CALL_EXPORT int CallUtilTelNumCheckIdentityMode(const char* pszTelNumber);
+CALL_EXPORT int CallIsPossibleDialledNumber(const char* pszInput);
+CALL_EXPORT int CallIsPrefixDiallingOn(void);
+/* The selected prefix in a block the caller frees with MemFreeTraceMultiHeap. */
+CALL_EXPORT int CallGetPrefixDiallingNum(char** ppszNum);

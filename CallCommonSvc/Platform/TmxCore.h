@@ -123,6 +123,20 @@ TMX_API int WmStartHardTimer(int hTimer, unsigned long period, WmTimerCallback c
 TMX_API int WmCancelHardTimer(int hTimer);
 TMX_API int __WmDeleteHardTimer(int hTimer, const char* sourcePath, int line);
 
+/* Local time in seconds, and its calendar form. */
+typedef struct TmDateTime {
+    int32_t nYear;
+    int32_t nMonth;  // 1 to 12
+    int32_t nDay;    // 1 to 31
+    int32_t nHour;
+    int32_t nMinute;
+    int32_t nSecond;
+} TmDateTime;
+TMX_API unsigned int TmGetLocalTime(void);
+TMX_API int TmSecondsToDateTime64(unsigned long long seconds, TmDateTime* pDateTime);
+
 #ifdef __cplusplus
 }
+
+static_assert(sizeof(TmDateTime) == 24, "the date-time record is 24 bytes");
 #endif

@@ -11,6 +11,11 @@ namespace tmxhost {
 namespace {
 
 constexpr char kDtmfDigits[] = "0123456789*#ABCD";
+constexpr int kGsmEccFields = 5;
+constexpr int kGsmEccFieldSize = 7;
+constexpr int kUsimEccRecords = 255;
+constexpr int kUsimEccRecordSize = 64;
+constexpr int kUsimEccNumberOffset = 4;
 
 struct CallEntry {
     std::string number;
@@ -29,6 +34,12 @@ struct TapiState {
     std::function<void(const CallView&)> callListener;
     DtmfListener dtmfListener;
     std::string dtmfSent;
+    int mcc = 0;
+    int mnc = 0;
+    int simCardType = SIM_CARD_TYPE_GSM;
+    int eccCount = 0;
+    unsigned char gsmEcc[kGsmEccFields * kGsmEccFieldSize] = {};
+    unsigned char usimEcc[kUsimEccRecords * kUsimEccRecordSize] = {};
 };
 
 TapiState& State() {
@@ -115,6 +126,34 @@ std::string DtmfSent() {
 }
 void SetTapiResult(const std::string& function, int result) {
     State().results[function] = result;
+}
+
+void SetNetwork(int mcc, int mnc) {
+    State().mcc = mcc;
+    State().mnc = mnc;
+}
+
+void SetSimCardType(int cardType) {
+    State().simCardType = cardType;
+}
+
+void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount) {
+    TapiState& state = State();
+    std::memset(state.gsmEcc, 0, sizeof(state.gsmEcc));
+    std::memset(state.usimEcc, 0, sizeof(state.usimEcc));
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        char* usim =
+            reinterpret_cast<char*>(state.usimEcc + i * kUsimEccRecordSize + kUsimEccNumberOffset);
+        if (i < kGsmEccFields) {
+            // A GSM field holds up to seven bytes, terminated only when shorter.
+            std::memcpy(state.gsmEcc + i * kGsmEccFieldSize, numbers[i].c_str(),
+                        std::min<std::size_t>(numbers[i].size(), kGsmEccFieldSize));
+        }
+        if (i < kUsimEccRecords) {
+            std::strncpy(usim, numbers[i].c_str(), kUsimEccRecordSize - kUsimEccNumberOffset - 1);
+        }
+    }
+    state.eccCount = reportedCount >= 0 ? reportedCount : static_cast<int>(numbers.size());
 }
 
 }  // namespace tmxhost
@@ -318,11 +357,15 @@ extern "C" int TapiStopDTMF(int hCall, const TapiDtmfRequest*) {
 }
 
 extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
-    int result = Answer("TapiGetNetworkInfo", {});
-    if (info != nullptr) {
-        std::memset(info, 0, sizeof(*info));
+    if (auto fault = detail::Enter("TapiGetNetworkInfo", {})) {
+        return static_cast<int>(*fault);
     }
-    return result;
+    if (info == nullptr) {
+        return 0;
+    }
+    std::memset(info, 0, sizeof(*info));
+    info->nMccMnc = (static_cast<uint32_t>(State().mcc) << 16) | (State().mnc & 0xFFFF);
+    return 1;
 }
 
 extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int reserved) {
@@ -330,24 +373,27 @@ extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int r
 }
 
 extern "C" int SimGetCardType(void) {
-    return Answer("SimGetCardType", {}, SIM_CARD_TYPE_GSM);
+    return Answer("SimGetCardType", {}, State().simCardType);
 }
+
 extern "C" int SimGetEccRecordCountInfo(void) {
-    return Answer("SimGetEccRecordCountInfo", {}, 0);
+    return Answer("SimGetEccRecordCountInfo", {}, State().eccCount);
 }
+
 extern "C" const unsigned char* SimGetEccInfo(void) {
-    static const unsigned char kNone[35] = {};
     detail::Enter("SimGetEccInfo", {});
-    return kNone;
+    return State().gsmEcc;
 }
+
 extern "C" int SimGetUEccRecordCountInfo(void) {
-    return Answer("SimGetUEccRecordCountInfo", {}, 0);
+    return Answer("SimGetUEccRecordCountInfo", {}, State().eccCount);
 }
+
 extern "C" const unsigned char* SimGetUEccInfo(void) {
-    static const unsigned char kNone[64] = {};
     detail::Enter("SimGetUEccInfo", {});
-    return kNone;
+    return State().usimEcc;
 }
+
 extern "C" int SimGetFdnEnable(void) {
     return Answer("SimGetFdnEnable", {}, 0);
 }

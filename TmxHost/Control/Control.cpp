@@ -150,6 +150,7 @@ void Reset() {
     detail::ResetRegistry();
     detail::ResetTimers();
     detail::ResetTapi();
+    detail::ResetTime();
 }
 
 }  // namespace tmxhost

@@ -33,5 +33,6 @@ void ResetPhone();
 void ResetRegistry();
 void ResetTimers();
 void ResetTapi();
+void ResetTime();
 
 }  // namespace tmxhost::detail

@@ -132,6 +132,12 @@ struct TimerView {
 };
 std::vector<TimerView> Timers();  // live platform timers, by handle
 
+// ---- Local time ----------------------------------------------------------------------------
+
+// Sets the local time (seconds since 1970-01-01 on the local wall clock) at this moment; it then
+// moves with the host clock. Reset starts it at the real local time.
+void SetLocalTime(long long seconds);
+
 // ---- Registry files ------------------------------------------------------------------------
 
 int OpenRegistryHandles();
@@ -179,6 +185,16 @@ void SetDtmfListener(DtmfListener listener);
 void SetDtmfAckDelay(long long ms);
 // The digits whose tones were started, in order.
 std::string DtmfSent();
+
+// The serving network's MCC and MNC, plain numbers (default 0 and 0).
+void SetNetwork(int mcc, int mnc);
+// SIM card type: 0 GSM (default), 1 USIM, anything else an unknown card.
+void SetSimCardType(int cardType);
+// The SIM's emergency numbers: on a GSM SIM the first five fill its five 7-byte fields (six
+// characters each at most), on a USIM each is a 64-byte record with the number at byte 4. The
+// record count reported is their number, or `reportedCount` when it is not negative; the
+// records behind any reported count (up to 255) are present, empty beyond the numbers given.
+void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount = -1);
 
 // Result returned by a telephony call that has no model of its own yet (default 1).
 void SetTapiResult(const std::string& function, int result);

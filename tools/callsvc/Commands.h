@@ -5,5 +5,6 @@ namespace callsvc {
 
 int RunSettings(int argc, char** argv, int first);
 int RunDemo(int argc, char** argv, int first);
+int RunDial(int argc, char** argv, int first);
 
 }  // namespace callsvc

@@ -16,6 +16,7 @@ const char kUsage[] =
     "commands:\n"
     "  demo        load the library, show its settings file and run timers (the default)\n"
     "  settings    list, get or set the call settings (CallReg.ini)\n"
+    "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n";
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "demo") == 0) {
         return callsvc::RunDemo(argc, argv, 2);
+    }
+    if (std::strcmp(command, "dial") == 0) {
+        return callsvc::RunDial(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);

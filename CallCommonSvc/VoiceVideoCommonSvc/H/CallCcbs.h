@@ -9,6 +9,8 @@ class CCallCcbsList : public CCallList<TapiCcbsInfo> {
 public:
     CCallCcbsList() : m_nIndex(0) { RemoveAll(); }
 
+    using CCallList<TapiCcbsInfo>::Add;
+
     virtual int Delete(int key) {
         if (!CCallList<TapiCcbsInfo>::Delete(key)) {
             return 0;

@@ -1,0 +1,59 @@
+// Pieces shared by the benchmark programs: untimed trimming of the host's records, registration
+// with three repetitions, and a reporter that prints ratios of median times after the table.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <iomanip>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "TmxHost.h"
+
+namespace bench {
+
+// The host records every platform call and trace line; they are dropped now and then, untimed,
+// so that a long run does not measure a growing log.
+inline void TrimHostLogs(benchmark::State& state, long long iteration) {
+    if ((iteration & 1023) == 1023) {
+        state.PauseTiming();
+        tmxhost::ClearCalls();
+        tmxhost::TakeTraces();
+        state.ResumeTiming();
+    }
+}
+
+// The median of three repetitions keeps a noisy machine from deciding a ratio.
+inline void Register(const char* name, void (*function)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name, function)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime()
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+
+// Prints as usual, and keeps each benchmark's median real time per iteration, in seconds.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> seconds;
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (!run.error_occurred && run.aggregate_name == "median") {
+                seconds[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatio(const char* library, const char* floor, const char* label) {
+        if (seconds.count(library) != 0 && seconds.count(floor) != 0) {
+            GetOutputStream() << "ratio " << library << " / " << label << ": " << std::fixed
+                              << std::setprecision(1) << seconds[library] / seconds[floor] << "x"
+                              << std::endl;
+        }
+    }
+};
+
+}  // namespace bench
