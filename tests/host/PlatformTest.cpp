@@ -31,6 +31,7 @@ TEST_F(HostPlatform, HeapLiveBlocksKeepTheirOriginAndBadFreesAreRecorded) {
     EXPECT_EQ(MemAllocTraceEx(0, 10, "failed.c", 1), nullptr);
     auto* b = static_cast<unsigned char*>(MemCallocTraceEx(0, 4, 8, "b.c", 22));
     auto* c = static_cast<char*>(MemReAllocTraceEx(0, nullptr, 6, "c.c", 33));
+    ASSERT_TRUE(a != nullptr && b != nullptr && c != nullptr);
     std::memcpy(c, "hello", 6);
     c = static_cast<char*>(MemReAllocTraceEx(0, c, 1 << 20, "grow.c", 44));
     EXPECT_STREQ(c, "hello");
