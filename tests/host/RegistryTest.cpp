@@ -1,6 +1,7 @@
 // Registry files on disk: round trips, refused paths, damaged files and crash-safe flushing.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <filesystem>
