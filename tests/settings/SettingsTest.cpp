@@ -235,6 +235,7 @@ TEST_F(SettingsAccess, ValuesRoundTripAcrossAReloadAndOnlySetsAndStringReadsFlus
     EXPECT_EQ(CallCommonSvcRegGetInt(kSet, "Never"), 0);
     EXPECT_EQ(CallCommonSvcRegGetUint64("NoSection", "Never"), 0ULL);
     EXPECT_EQ(tmxhost::CallTexts({"RegFlush"}).size(), 2 * std::size(texts));  // string reads only
+    EXPECT_EQ(tmxhost::CallTexts({"RegGetStringEx"}).size(), std::size(texts));
     EXPECT_EQ(GetString(kSet, "Never") + GetString("NoSection", "Never", true), "");
     // A short buffer gets a terminated prefix and nothing past its size.
     char buffer[8] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
