@@ -54,17 +54,6 @@ const char* const kIdentityModes[] = {
     "withheld caller ID (#31#)",
 };
 
-bool ParseNumber(const std::string& text, int low, int high, int& value) {
-    errno = 0;
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || errno != 0 || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
-
 std::vector<std::string> SplitList(const std::string& text) {
     std::vector<std::string> items;
     std::size_t start = 0;
@@ -84,14 +73,14 @@ std::vector<std::string> SplitList(const std::string& text) {
 
 // Sets up the network and the SIM that the options describe.
 bool ConfigurePhone(const Options& options, std::string& simWords, std::string& error) {
-    int mcc = 0;
-    int mnc = 0;
-    if (!ParseNumber(options.Value("--mcc", "0"), 0, 999, mcc) ||
-        !ParseNumber(options.Value("--mnc", "0"), 0, 999, mnc)) {
+    long long mcc = 0;
+    long long mnc = 0;
+    if (!ParseInteger(options.Value("--mcc", "0"), 0, 999, mcc) ||
+        !ParseInteger(options.Value("--mnc", "0"), 0, 999, mnc)) {
         error = "--mcc and --mnc take numbers from 0 to 999";
         return false;
     }
-    tmxhost::SetNetwork(mcc, mnc);
+    tmxhost::SetNetwork(static_cast<int>(mcc), static_cast<int>(mnc));
     std::string sim = options.Value("--sim", "gsm");
     if (sim == "none") {
         tmxhost::SetPhoneStatus(58, 1);

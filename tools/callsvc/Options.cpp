@@ -1,6 +1,8 @@
 #include "Options.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 #include "TmxHost.h"
 
@@ -43,6 +45,30 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
         }
     }
     return true;
+}
+
+bool ParseInteger(const std::string& text, long long low, long long high, long long& value) {
+    if (text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool ParseUnsigned64(const std::string& text, unsigned long long& value) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoull(text.c_str(), &end, 10);
+    return errno == 0 && *end == '\0';
 }
 
 bool ApplyCommonOptions(const Options& options, std::string& error) {

@@ -24,6 +24,10 @@ struct Options {
 bool ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& valued,
                   const std::vector<std::string>& known, Options& options, std::string& error);
 
+// Whole-string decimal numbers: a signed value within [low, high], or an unsigned 64-bit value.
+bool ParseInteger(const std::string& text, long long low, long long high, long long& value);
+bool ParseUnsigned64(const std::string& text, unsigned long long& value);
+
 // Applies the options every subcommand takes: --data DIR and --trace CHANNELS.
 bool ApplyCommonOptions(const Options& options, std::string& error);
 

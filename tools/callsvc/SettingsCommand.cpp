@@ -40,38 +40,14 @@ const char kUsage[] =
 
 enum class ValueType { kInt, kUint64, kString };
 
-bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-bool ParseUint64(const std::string& text, unsigned long long& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtoull(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0';
-}
-
 // The type a stored value has: an int if it reads as one, a 64-bit value if it reads as that.
 ValueType InferType(const std::string& stored) {
     long long ignored = 0;
     unsigned long long ignoredU = 0;
-    if (ParseInt(stored, INT32_MIN, INT32_MAX, ignored)) {
+    if (ParseInteger(stored, INT32_MIN, INT32_MAX, ignored)) {
         return ValueType::kInt;
     }
-    if (ParseUint64(stored, ignoredU)) {
+    if (ParseUnsigned64(stored, ignoredU)) {
         return ValueType::kUint64;
     }
     return ValueType::kString;
@@ -146,7 +122,7 @@ int Set(ValueType type, const std::string& section, const std::string& key,
     switch (type) {
         case ValueType::kInt: {
             long long number = 0;
-            if (!ParseInt(value, INT32_MIN, INT32_MAX, number)) {
+            if (!ParseInteger(value, INT32_MIN, INT32_MAX, number)) {
                 std::fprintf(
                     stderr, "callsvc settings: '%s' is not a 32-bit integer (use --str for text)\n",
                     value.c_str());
@@ -157,7 +133,7 @@ int Set(ValueType type, const std::string& section, const std::string& key,
         }
         case ValueType::kUint64: {
             unsigned long long number = 0;
-            if (!ParseUint64(value, number)) {
+            if (!ParseUnsigned64(value, number)) {
                 std::fprintf(stderr, "callsvc settings: '%s' is not an unsigned 64-bit number\n",
                              value.c_str());
                 return kExitUsage;
