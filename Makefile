@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
-               libphonenumber-dev
+               libphonenumber-dev libsqlite3-dev
 
 .PHONY: all deps build demo test asan bench fuzz format clean
 

@@ -1,6 +1,7 @@
 // The library's exported flat functions.
 #pragma once
 
+#include "../Platform/TmxCtSvc.h"
 #include "CallCommonSvcDef.h"
 
 /* Module entry: 0 after loading, 1 before unloading. */
@@ -60,3 +61,52 @@ CALL_EXPORT int CallIsPossibleDialledNumber(const char* pszInput);
 CALL_EXPORT int CallIsPrefixDiallingOn(void);
 /* The selected prefix in a block the caller frees with MemFreeTraceMultiHeap. */
 CALL_EXPORT int CallGetPrefixDiallingNum(char** ppszNum);
+
+/* Caller identification. Text fields are NUL-terminated local text of the capacity shown. */
+#define CALL_INVALID_CONTACT_INDEX 0
+
+typedef struct CallCommonCtRecord {
+    int nPrimaryId;        /* 0 in FDN and SDN records */
+    int nPersonId;         /* person index; the SDN index in SDN records */
+    int nDataID;           /* data ID of the number or e-mail that matched */
+    int nFdnId;            /* FDN records only */
+    char szFirstName[151]; /* the entry's name in FDN and SDN records */
+    char szLastName[151];
+    int nPhoneNumberId; /* -1 in FDN records */
+    int nPhoneNumberId2;
+    char szRingtone[961]; /* the person's own, else the group's */
+    char szVibration[961];
+    char szImage[773];
+    char szDtmf[961];
+    CtSvcPhoneNumberInfo PhoneNumberInfo;
+    int nDevType;    /* CTSVC_USE_TYPE_PHONE or CTSVC_USE_TYPE_SIM */
+    int nRecordKind; /* 0 contact, 1 FDN by number or ID, 2 FDN or SDN entry */
+    int nYear;       /* 0 when no date is stored */
+    int nMonth;
+    int nDay;
+} CallCommonCtRecord;
+
+/* A mobile-originated call chosen from the contacts; PhoneType CTSVC_PHONE_SDN means the number
+   came from the SDN and nPrimaryID holds the SDN index. */
+typedef struct CallCommonMoInfo {
+    int nPrimaryID;
+    int nDataID;
+    CtSvcPhoneNumberInfo PhoneNumberInfo;
+} CallCommonMoInfo;
+
+/* 1 on success, 0 on failure; a failed lookup leaves the record as it was. In fixed-dialling
+   mode the FDN is searched first, otherwise the contacts are. */
+CALL_EXPORT int CallCommonSvcGetCtRecordbyNum(char* pszTelNumber, CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcGetCtRecordByMoInfo(CallCommonMoInfo* pMoInfo,
+                                                 CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcGetCtRecordbyEmail(const char* pszEmail, CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcGetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcGetFdnRecordbyNum(char* pszTelNumber, CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcGetFdnRecordbyFdnID(int nId, CallCommonCtRecord* pRecord);
+CALL_EXPORT int CallCommonSvcCheckFdnNumberExist(char* pszTelNumber);
+/* 1 when the number is in the contacts or the FDN. */
+CALL_EXPORT int CallCommonSvcGetEntryInfobyNum(char* pszTelNumber);
+/* The name in the contacts view order, at most 50 characters; pszDisplayName holds 302 bytes. */
+CALL_EXPORT int CallCommonSvcGetDisplayName(const char* pszFirstName, const char* pszLastName,
+                                            char* pszDisplayName);
+CALL_EXPORT int CallCommonSvcIsValidPrimaryID(int nPrimaryID);

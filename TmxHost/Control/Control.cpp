@@ -151,6 +151,7 @@ void Reset() {
     detail::ResetTimers();
     detail::ResetTapi();
     detail::ResetTime();
+    detail::ResetContacts();
 }
 
 }  // namespace tmxhost

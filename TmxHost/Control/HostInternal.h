@@ -34,5 +34,6 @@ void ResetRegistry();
 void ResetTimers();
 void ResetTapi();
 void ResetTime();
+void ResetContacts();
 
 }  // namespace tmxhost::detail

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -198,5 +199,75 @@ void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount
 
 // Result returned by a telephony call that has no model of its own yet (default 1).
 void SetTapiResult(const std::string& function, int result);
+
+// ---- Contacts ------------------------------------------------------------------------------
+
+// The contacts database: in memory after Reset, or a SQLite file chosen here ("" for a fresh
+// in-memory one). A file that cannot be opened (missing and not to be created, not a contacts
+// database, locked) leaves the service without a database: every query then fails.
+bool UseContactsFile(const std::string& path, bool create, std::string* error = nullptr);
+// How long a query waits for a database locked by another process (default 0 ms).
+void SetContactsBusyTimeout(int ms);
+// How many trailing digits the service compares (default 8; 0 or less: all).
+void SetDigitsToCompare(int digits);
+
+struct ContactNumber {
+    std::string number;
+    int type = 0;  // phone type, copied through
+};
+
+// One person of a contact, with what the contact shows of it.
+struct Contact {
+    std::string firstName;
+    std::string lastName;
+    std::string image;
+    int storage = 1;  // 1 the phone's memory, 2 the SIM
+    std::vector<ContactNumber> numbers;
+    std::vector<std::string> emails;
+    std::vector<int> groups;  // memberships of its contact, in order
+    // Etc data, stored (even when empty) when present: ringtone 1, vibration 24, DTMF 30.
+    std::optional<std::string> ringtone;
+    std::optional<std::string> vibration;
+    std::optional<std::string> dtmf;
+    int year = 0;  // 0: no date (stored as the service's 1899)
+    int month = 0;
+    int day = 0;
+    bool representative = true;  // the person that stands for its contact
+};
+
+struct Group {
+    int id;
+    std::string name;
+    std::string ringtone;
+    std::string vibration;
+};
+
+// Each returns the new ID, or 0 when the database refused it.
+int AddGroup(const Group& group);
+// A new contact (primary record) holding this one person.
+int AddContact(const Contact& contact);
+// One more person of an existing contact; returns its person index.
+int AddPerson(int primaryId, const Contact& person);
+int AddFdn(const std::string& name, const std::string& number);
+int AddSdn(const std::string& name, const std::string& number);
+// Removes a contact with its persons, numbers, e-mails, etc data and memberships.
+bool DeleteContact(int primaryId);
+
+struct ContactsCount {
+    int contacts;
+    int numbers;
+    int groups;
+    int fdn;
+    int sdn;
+};
+ContactsCount CountContacts();
+
+// Replaces the address book with a JSON document ("groups", "contacts", "fdn", "sdn"; see the
+// README). All or nothing: on an error, which names the offending key, nothing changes.
+bool ImportContacts(const std::string& json, std::string* error = nullptr);
+// Replaces the address book with `count` synthetic contacts, contact i having the number
+// GeneratedNumber(i) and, every fourth one aside, a membership in one of three groups.
+bool GenerateContacts(int count, std::string* error = nullptr);
+std::string GeneratedNumber(int i);
 
 }  // namespace tmxhost

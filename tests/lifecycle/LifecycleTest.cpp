@@ -205,7 +205,11 @@ std::set<std::string> ExportedCFunctions() {
         "CallIsPreDefinedSsCode CallGetSsStateInCalling CallGetSsXCalling "
         "CallGetCallNumberFromTelNumber CallGetDtmfNumberFromTelNumber "
         "CallUtilTelNumCheckIdentityMode CallIsPossibleDialledNumber CallIsPrefixDiallingOn "
-        "CallGetPrefixDiallingNum");
+        "CallGetPrefixDiallingNum CallCommonSvcGetCtRecordbyNum CallCommonSvcGetCtRecordByMoInfo "
+        "CallCommonSvcGetCtRecordbyEmail CallCommonSvcGetCtRecordByPrimaryID "
+        "CallCommonSvcGetFdnRecordbyNum CallCommonSvcGetFdnRecordbyFdnID "
+        "CallCommonSvcCheckFdnNumberExist CallCommonSvcGetEntryInfobyNum "
+        "CallCommonSvcGetDisplayName CallCommonSvcIsValidPrimaryID");
     return {std::istream_iterator<std::string>(names), {}};
 }
 

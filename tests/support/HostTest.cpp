@@ -2,7 +2,9 @@
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
 
-void HostTest::SetUp() { tmxhost::Reset(); }
+void HostTest::SetUp() {
+    tmxhost::Reset();
+}
 
 void HostTest::TearDown() {
     if (m_loaded) {
@@ -20,8 +22,7 @@ void HostTest::TearDown() {
         ADD_FAILURE() << "free of a block that is not live, from " << origin;
     }
     for (const tmxhost::TimerView& timer : tmxhost::Timers()) {
-        ADD_FAILURE() << "platform timer " << timer.handle << " (" << timer.name
-                      << ") left alive";
+        ADD_FAILURE() << "platform timer " << timer.handle << " (" << timer.name << ") left alive";
     }
     EXPECT_EQ(tmxhost::OpenRegistryHandles(), 0) << "registry handles left open";
 }

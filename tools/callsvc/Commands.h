@@ -6,5 +6,6 @@ namespace callsvc {
 int RunSettings(int argc, char** argv, int first);
 int RunDemo(int argc, char** argv, int first);
 int RunDial(int argc, char** argv, int first);
+int RunContacts(int argc, char** argv, int first);
 
 }  // namespace callsvc

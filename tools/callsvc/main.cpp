@@ -17,6 +17,7 @@ const char kUsage[] =
     "  demo        load the library, show its settings file and run timers (the default)\n"
     "  settings    list, get or set the call settings (CallReg.ini)\n"
     "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
+    "  contacts    import, generate or look up the address book (caller identification)\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n";
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "dial") == 0) {
         return callsvc::RunDial(argc, argv, 2);
+    }
+    if (std::strcmp(command, "contacts") == 0) {
+        return callsvc::RunContacts(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);

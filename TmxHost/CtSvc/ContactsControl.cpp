@@ -1,0 +1,537 @@
+// The host's control over the contacts database: adding entries, JSON import, synthetic books.
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "ContactsDb.h"
+#include "TmxHost.h"
+
+namespace tmxhost {
+
+using detail::Contacts;
+using detail::Statement;
+
+namespace {
+
+const int kEtcRingtone = 1;
+const int kEtcVibration = 24;
+const int kEtcDtmf = 30;
+
+// The contacts service's "no date".
+const int kNoDateYear = 1899;
+const int kNoDateMonth = 12;
+const int kNoDateDay = 30;
+
+// A savepoint: rolled back unless committed, so a failed change leaves nothing behind.
+class Transaction {
+public:
+    Transaction() : m_open(Contacts().Execute("SAVEPOINT host_change")) {}
+    ~Transaction() {
+        if (m_open) {
+            Contacts().Execute("ROLLBACK TO host_change");
+            Contacts().Execute("RELEASE host_change");
+        }
+    }
+    bool Open() const { return m_open; }
+    bool Commit() {
+        if (!m_open) {
+            return false;
+        }
+        if (!Contacts().Execute("RELEASE host_change")) {
+            return false;  // still open: rolled back by the destructor
+        }
+        m_open = false;
+        return true;
+    }
+
+private:
+    bool m_open;
+};
+
+int LastId() {
+    return static_cast<int>(Contacts().LastId());
+}
+
+bool InsertEtc(int person, int type, const std::optional<std::string>& value) {
+    if (!value) {
+        return true;
+    }
+    return Contacts()
+        .Prepare("INSERT INTO etc_data(person_id, type, value) VALUES(?1, ?2, ?3)")
+        .Bind(1, person)
+        .Bind(2, type)
+        .Bind(3, *value)
+        .Run();
+}
+
+// Inserts the person with its numbers, e-mails, memberships and etc data; 0 on failure.
+int InsertPerson(int primaryId, const Contact& c) {
+    bool dated = c.year != 0;
+    bool ok = Contacts()
+                  .Prepare("INSERT INTO person(primary_id, storage, first, last, image, year, "
+                           "month, day, marker) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+                  .Bind(1, primaryId)
+                  .Bind(2, c.storage)
+                  .Bind(3, c.firstName)
+                  .Bind(4, c.lastName)
+                  .Bind(5, c.image)
+                  .Bind(6, dated ? c.year : kNoDateYear)
+                  .Bind(7, dated ? c.month : kNoDateMonth)
+                  .Bind(8, dated ? c.day : kNoDateDay)
+                  .Bind(9, c.representative ? INT_MIN : 0)
+                  .Run();
+    if (!ok) {
+        return 0;
+    }
+    int person = LastId();
+    for (const ContactNumber& number : c.numbers) {
+        std::string digits = detail::DialDigits(number.number);
+        ok = ok && Contacts()
+                       .Prepare("INSERT INTO phone_number(person_id, primary_id, dev_type, aas_id, "
+                                "phone_type, use_type, number, rdigits) "
+                                "VALUES(?1, ?2, ?3, 0, ?4, 0, ?5, ?6)")
+                       .Bind(1, person)
+                       .Bind(2, primaryId)
+                       .Bind(3, c.storage)
+                       .Bind(4, number.type)
+                       .Bind(5, number.number)
+                       .Bind(6, std::string(digits.rbegin(), digits.rend()))
+                       .Run();
+    }
+    for (const std::string& email : c.emails) {
+        ok = ok && Contacts()
+                       .Prepare("INSERT INTO email(person_id, primary_id, address) "
+                                "VALUES(?1, ?2, ?3)")
+                       .Bind(1, person)
+                       .Bind(2, primaryId)
+                       .Bind(3, email)
+                       .Run();
+    }
+    for (int group : c.groups) {
+        ok = ok && Contacts()
+                       .Prepare("INSERT INTO group_member(primary_id, group_id) VALUES(?1, ?2)")
+                       .Bind(1, primaryId)
+                       .Bind(2, group)
+                       .Run();
+    }
+    ok = ok && InsertEtc(person, kEtcRingtone, c.ringtone) &&
+         InsertEtc(person, kEtcVibration, c.vibration) && InsertEtc(person, kEtcDtmf, c.dtmf);
+    return ok ? person : 0;
+}
+
+int InsertContact(const Contact& c) {
+    bool ok = Contacts()
+                  .Prepare("INSERT INTO contact(dev_type, first, last, image) "
+                           "VALUES(?1, ?2, ?3, ?4)")
+                  .Bind(1, c.storage)
+                  .Bind(2, c.firstName)
+                  .Bind(3, c.lastName)
+                  .Bind(4, c.image)
+                  .Run();
+    if (!ok) {
+        return 0;
+    }
+    int primaryId = LastId();
+    return InsertPerson(primaryId, c) != 0 ? primaryId : 0;
+}
+
+int InsertGroup(const Group& group) {
+    bool ok = Contacts()
+                  .Prepare("INSERT INTO contact_group(id, name, ringtone, vibration) "
+                           "VALUES(?1, ?2, ?3, ?4)")
+                  .Bind(1, group.id)
+                  .Bind(2, group.name)
+                  .Bind(3, group.ringtone)
+                  .Bind(4, group.vibration)
+                  .Run();
+    return ok ? group.id : 0;
+}
+
+int InsertFdn(const std::string& name, const std::string& number) {
+    bool ok = Contacts()
+                  .Prepare("INSERT INTO fdn(name, number, digits) VALUES(?1, ?2, ?3)")
+                  .Bind(1, name)
+                  .Bind(2, number)
+                  .Bind(3, detail::DialDigits(number))
+                  .Run();
+    return ok ? LastId() : 0;
+}
+
+int InsertSdn(const std::string& name, const std::string& number) {
+    bool ok = Contacts()
+                  .Prepare("INSERT INTO sdn(name, number) VALUES(?1, ?2)")
+                  .Bind(1, name)
+                  .Bind(2, number)
+                  .Run();
+    return ok ? LastId() : 0;
+}
+
+// Runs `change` in a savepoint; its result stands only when the savepoint commits.
+template <class Change>
+auto Changed(Change change) -> decltype(change()) {
+    Transaction transaction;
+    if (!transaction.Open()) {
+        return {};
+    }
+    auto result = change();
+    if (!result || !transaction.Commit()) {
+        return {};
+    }
+    return result;
+}
+
+bool ClearAll() {
+    return Contacts().Execute(
+        "DELETE FROM contact; DELETE FROM person; DELETE FROM phone_number; DELETE FROM email; "
+        "DELETE FROM contact_group; DELETE FROM group_member; DELETE FROM etc_data; "
+        "DELETE FROM fdn; DELETE FROM sdn;");
+}
+
+// ---- JSON import ----------------------------------------------------------------------------
+
+using nlohmann::json;
+
+struct ImportError {
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& path, const std::string& problem) {
+    throw ImportError{path + ": " + problem};
+}
+
+void CheckKeys(const json& object, const std::string& path,
+               std::initializer_list<std::string_view> keys) {
+    if (!object.is_object()) {
+        Fail(path, "expected an object");
+    }
+    for (const auto& item : object.items()) {
+        if (std::find(keys.begin(), keys.end(), item.key()) == keys.end()) {
+            Fail(path, "unknown key \"" + item.key() + "\"");
+        }
+    }
+}
+
+std::string Join(const std::string& path, const std::string& key) {
+    return path.empty() ? key : path + "." + key;
+}
+
+std::optional<std::string> OptionalString(const json& object, const char* key,
+                                          const std::string& path) {
+    auto found = object.find(key);
+    if (found == object.end()) {
+        return std::nullopt;
+    }
+    if (!found->is_string()) {
+        Fail(Join(path, key), "expected a string");
+    }
+    return found->get<std::string>();
+}
+
+std::string String(const json& object, const char* key, const std::string& path,
+                   bool required = false) {
+    std::optional<std::string> value = OptionalString(object, key, path);
+    if (!value && required) {
+        Fail(path, std::string("missing \"") + key + "\"");
+    }
+    return value.value_or("");
+}
+
+int Integer(const json& value, const std::string& path) {
+    if (!value.is_number_integer() || value.get<long long>() < INT_MIN ||
+        value.get<long long>() > INT_MAX) {
+        Fail(path, "expected an integer");
+    }
+    return value.get<int>();
+}
+
+const json& Array(const json& object, const char* key, const std::string& path) {
+    static const json kEmpty = json::array();
+    auto found = object.find(key);
+    if (found == object.end()) {
+        return kEmpty;
+    }
+    if (!found->is_array()) {
+        Fail(Join(path, key), "expected an array");
+    }
+    return *found;
+}
+
+std::string Item(const std::string& path, const char* key, std::size_t i) {
+    return Join(path, key) + "[" + std::to_string(i) + "]";
+}
+
+void ParseDate(const std::string& text, const std::string& path, Contact& c) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    char end = 0;
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3 ||
+        year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+        (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))) {
+        Fail(path, "expected a date YYYY-MM-DD");
+    }
+    c.year = year;
+    c.month = month;
+    c.day = day;
+}
+
+Contact ParseContact(const json& item, const std::string& path, const std::vector<int>& groupIds) {
+    CheckKeys(item, path,
+              {"firstName", "lastName", "storage", "image", "numbers", "emails", "groups",
+               "ringtone", "vibration", "dtmf", "date"});
+    Contact c;
+    c.firstName = String(item, "firstName", path);
+    c.lastName = String(item, "lastName", path);
+    c.image = String(item, "image", path);
+    std::string storage = String(item, "storage", path);
+    if (storage == "sim") {
+        c.storage = 2;
+    } else if (storage.empty() || storage == "phone") {
+        c.storage = 1;
+    } else {
+        Fail(Join(path, "storage"), "expected \"phone\" or \"sim\"");
+    }
+    const json& numbers = Array(item, "numbers", path);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        std::string at = Item(path, "numbers", i);
+        CheckKeys(numbers[i], at, {"number", "type"});
+        ContactNumber number{String(numbers[i], "number", at, true), 0};
+        if (numbers[i].contains("type")) {
+            number.type = Integer(numbers[i]["type"], Join(at, "type"));
+        }
+        c.numbers.push_back(number);
+    }
+    const json& emails = Array(item, "emails", path);
+    for (std::size_t i = 0; i < emails.size(); ++i) {
+        if (!emails[i].is_string()) {
+            Fail(Item(path, "emails", i), "expected a string");
+        }
+        c.emails.push_back(emails[i].get<std::string>());
+    }
+    const json& groups = Array(item, "groups", path);
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        int id = Integer(groups[i], Item(path, "groups", i));
+        if (std::find(groupIds.begin(), groupIds.end(), id) == groupIds.end()) {
+            Fail(Item(path, "groups", i), "no group " + std::to_string(id));
+        }
+        c.groups.push_back(id);
+    }
+    c.ringtone = OptionalString(item, "ringtone", path);
+    c.vibration = OptionalString(item, "vibration", path);
+    c.dtmf = OptionalString(item, "dtmf", path);
+    if (std::optional<std::string> date = OptionalString(item, "date", path)) {
+        ParseDate(*date, Join(path, "date"), c);
+    }
+    return c;
+}
+
+struct AddressBook {
+    std::vector<Group> groups;
+    std::vector<Contact> contacts;
+    std::vector<std::pair<std::string, std::string>> fdn;
+    std::vector<std::pair<std::string, std::string>> sdn;
+};
+
+AddressBook ParseBook(const json& document) {
+    CheckKeys(document, "document", {"groups", "contacts", "fdn", "sdn"});
+    AddressBook book;
+    std::vector<int> groupIds;
+    const json& groups = Array(document, "groups", "");
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        std::string at = Item("", "groups", i);
+        CheckKeys(groups[i], at, {"id", "name", "ringtone", "vibration"});
+        if (!groups[i].contains("id")) {
+            Fail(at, "missing \"id\"");
+        }
+        int id = Integer(groups[i]["id"], Join(at, "id"));
+        if (id <= 0 || std::find(groupIds.begin(), groupIds.end(), id) != groupIds.end()) {
+            Fail(Join(at, "id"), "expected a new positive group ID");
+        }
+        groupIds.push_back(id);
+        book.groups.push_back(Group{id, String(groups[i], "name", at),
+                                    String(groups[i], "ringtone", at),
+                                    String(groups[i], "vibration", at)});
+    }
+    const json& contacts = Array(document, "contacts", "");
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        book.contacts.push_back(ParseContact(contacts[i], Item("", "contacts", i), groupIds));
+    }
+    for (const char* list : {"fdn", "sdn"}) {
+        const json& entries = Array(document, list, "");
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            std::string at = Item("", list, i);
+            CheckKeys(entries[i], at, {"name", "number"});
+            auto entry = std::make_pair(String(entries[i], "name", at),
+                                        String(entries[i], "number", at, true));
+            (list[0] == 'f' ? book.fdn : book.sdn).push_back(entry);
+        }
+    }
+    return book;
+}
+
+bool SetError(std::string* error, const std::string& message) {
+    if (error != nullptr) {
+        *error = message;
+    }
+    return false;
+}
+
+// Replaces the address book with what `fill` inserts, all or nothing.
+template <class Fill>
+bool Replace(Fill fill, std::string* error) {
+    if (!Contacts().IsOpen()) {
+        return SetError(error, Contacts().Error());
+    }
+    bool ok = Changed([&] { return ClearAll() && fill(); });
+    return ok ? true : SetError(error, "contacts database: " + Contacts().Error());
+}
+
+}  // namespace
+
+bool UseContactsFile(const std::string& path, bool create, std::string* error) {
+    auto& state = detail::ContactsStateOf();
+    state.fileChosen = !path.empty();
+    bool ok = state.db.Open(path, create, error);
+    state.db.SetBusyTimeout(state.busyTimeout);
+    return ok;
+}
+
+void SetContactsBusyTimeout(int ms) {
+    detail::ContactsStateOf().busyTimeout = ms;
+    detail::ContactsStateOf().db.SetBusyTimeout(ms);
+}
+
+void SetDigitsToCompare(int digits) {
+    detail::ContactsStateOf().digitsToCompare = digits;
+}
+
+int AddGroup(const Group& group) {
+    return Changed([&] { return InsertGroup(group); });
+}
+
+int AddContact(const Contact& contact) {
+    return Changed([&] { return InsertContact(contact); });
+}
+
+int AddPerson(int primaryId, const Contact& person) {
+    return Changed([&] { return InsertPerson(primaryId, person); });
+}
+
+int AddFdn(const std::string& name, const std::string& number) {
+    return Changed([&] { return InsertFdn(name, number); });
+}
+
+int AddSdn(const std::string& name, const std::string& number) {
+    return Changed([&] { return InsertSdn(name, number); });
+}
+
+bool DeleteContact(int primaryId) {
+    return Changed([&] {
+        auto remove = [&](const char* sql) {
+            return Contacts().Prepare(sql).Bind(1, primaryId).Run();
+        };
+        bool existed = false;
+        {
+            Statement row = Contacts().Prepare("SELECT 1 FROM contact WHERE id = ?1");
+            existed = row.Bind(1, primaryId).Step() == SQLITE_ROW;
+        }
+        return existed &&
+               remove("DELETE FROM etc_data WHERE person_id IN "
+                      "(SELECT id FROM person WHERE primary_id = ?1)") &&
+               remove("DELETE FROM phone_number WHERE primary_id = ?1") &&
+               remove("DELETE FROM email WHERE primary_id = ?1") &&
+               remove("DELETE FROM group_member WHERE primary_id = ?1") &&
+               remove("DELETE FROM person WHERE primary_id = ?1") &&
+               remove("DELETE FROM contact WHERE id = ?1");
+    });
+}
+
+ContactsCount CountContacts() {
+    auto count = [](const char* sql) {
+        Statement row = Contacts().Prepare(sql);
+        return row.Step() == SQLITE_ROW ? static_cast<int>(row.Int(0)) : 0;
+    };
+    return ContactsCount{count("SELECT count(*) FROM contact"),
+                         count("SELECT count(*) FROM phone_number"),
+                         count("SELECT count(*) FROM contact_group"),
+                         count("SELECT count(*) FROM fdn"), count("SELECT count(*) FROM sdn")};
+}
+
+bool ImportContacts(const std::string& text, std::string* error) {
+    AddressBook book;
+    try {
+        book = ParseBook(json::parse(text));
+    } catch (const json::exception& e) {
+        return SetError(error, std::string("not valid JSON: ") + e.what());
+    } catch (const ImportError& e) {
+        return SetError(error, e.message);
+    }
+    return Replace(
+        [&] {
+            for (const Group& group : book.groups) {
+                if (InsertGroup(group) == 0) {
+                    return false;
+                }
+            }
+            for (const Contact& contact : book.contacts) {
+                if (InsertContact(contact) == 0) {
+                    return false;
+                }
+            }
+            for (const auto& [name, number] : book.fdn) {
+                if (InsertFdn(name, number) == 0) {
+                    return false;
+                }
+            }
+            for (const auto& [name, number] : book.sdn) {
+                if (InsertSdn(name, number) == 0) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
+}
+
+std::string GeneratedNumber(int i) {
+    // 7919 is prime to 10^8, so distinct contacts below 10^8 get distinct numbers.
+    char number[32];
+    std::snprintf(number, sizeof(number), "+4477%08lld", (static_cast<long long>(i) * 7919) % 100000000);
+    return number;
+}
+
+bool GenerateContacts(int count, std::string* error) {
+    if (count < 0) {
+        return SetError(error, "the count must not be negative");
+    }
+    return Replace(
+        [&] {
+            static const Group kGroups[] = {{1, "Family", "/sounds/family.mp3", "pulse"},
+                                            {2, "Friends", "/sounds/friends.mp3", "heartbeat"},
+                                            {3, "Work", "/sounds/work.mp3", "short"}};
+            for (const Group& group : kGroups) {
+                if (InsertGroup(group) == 0) {
+                    return false;
+                }
+            }
+            for (int i = 1; i <= count; ++i) {
+                Contact c;
+                c.firstName = "Contact";
+                c.lastName = std::to_string(i);
+                c.numbers.push_back(ContactNumber{GeneratedNumber(i), 1});
+                if (i % 4 != 0) {
+                    c.groups.push_back(i % 4);
+                }
+                if (InsertContact(c) == 0) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
+}
+
+}  // namespace tmxhost

@@ -1,0 +1,90 @@
+// The contacts database behind TmxCtSvc: SQLite, in memory unless a file is chosen.
+//
+// Tables (ids are SQLite row ids, so they follow insertion order):
+//   contact(id, dev_type, first, last, image)                  the primary records
+//   person(id, primary_id, storage, first, last, image, year, month, day, marker)
+//   phone_number(id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number,
+//                rdigits)                                       rdigits: dial digits reversed
+//   email(id, person_id, primary_id, address)
+//   contact_group(id, name, ringtone, vibration), group_member(primary_id, group_id)
+//   etc_data(id, person_id, type, value), fdn(id, name, number, digits), sdn(id, name, number)
+//
+// A number matches when its dial digits end with the query's trailing digits: the reversed
+// digits of the query are a prefix of rdigits, a range scan of its index.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tmxhost::detail {
+
+// Dial digits of a number: 0-9, '*' and '#', in order; everything else is punctuation.
+std::string DialDigits(std::string_view number);
+
+// A prepared statement of the database's cache, reset when the holder goes out of scope.
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool Ok() const { return m_statement != nullptr; }
+    Statement& Bind(int index, long long value);
+    Statement& Bind(int index, std::string_view text);
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int Step();
+    // Runs a statement that returns no rows; false on an error.
+    bool Run();
+    long long Int(int column) const;
+    std::string_view Text(int column) const;
+
+private:
+    sqlite3_stmt* m_statement;
+};
+
+class ContactsDb {
+public:
+    ~ContactsDb() { Close(); }
+
+    // Opens `path` ("" for a fresh in-memory database), creating the tables when it is new.
+    bool Open(const std::string& path, bool create, std::string* error);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    const std::string& Path() const { return m_path; }
+    void SetBusyTimeout(int ms);
+
+    // A cached statement; not Ok() when the database is closed or the SQL does not prepare.
+    Statement Prepare(const char* sql);
+    bool Execute(const char* sql);
+    long long LastId() const { return sqlite3_last_insert_rowid(m_db); }
+    std::string Error() const;
+
+private:
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+    std::map<const char*, sqlite3_stmt*> m_statements;
+};
+
+// The contacts service's state.
+struct ContactsState {
+    ContactsDb db;
+    bool fileChosen = false;  // a file was chosen: no in-memory fallback when it failed to open
+    int digitsToCompare = 8;
+    int busyTimeout = 0;
+    // The last count answered per query kind, which bounds a fetch of "all" rows.
+    std::string countedNumber;
+    int numberCount = 0;
+    std::string countedEmail;
+    int emailCount = 0;
+};
+ContactsState& ContactsStateOf();
+
+// The database the platform calls and the control API use; opened in memory on first use
+// after a reset.
+ContactsDb& Contacts();
+
+}  // namespace tmxhost::detail

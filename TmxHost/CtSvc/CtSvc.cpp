@@ -1,0 +1,469 @@
+// TmxCtSvc on the host: the contacts service's queries over the SQLite contacts database.
+#include <cstring>
+#include <string>
+
+#include "CallCommonSvc/Platform/TmxCtSvc.h"
+#include "ContactsDb.h"
+#include "HostInternal.h"
+
+namespace tmxhost {
+
+using detail::Arg;
+using detail::Contacts;
+using detail::ContactsState;
+using detail::Statement;
+
+namespace detail {
+
+ContactsState& ContactsStateOf() {
+    static ContactsState state;
+    return state;
+}
+
+ContactsDb& Contacts() {
+    ContactsState& state = ContactsStateOf();
+    if (!state.db.IsOpen() && !state.fileChosen) {
+        state.db.Open("", true, nullptr);
+    }
+    return state.db;
+}
+
+void ResetContacts() {
+    ContactsState& state = ContactsStateOf();
+    state.db.Close();
+    state.fileChosen = false;
+    state.digitsToCompare = 8;
+    state.busyTimeout = 0;
+    state.countedNumber.clear();
+    state.numberCount = 0;
+    state.countedEmail.clear();
+    state.emailCount = 0;
+}
+
+}  // namespace detail
+
+namespace {
+
+// Copies text into a fixed field, cut at a character boundary and always terminated.
+template <std::size_t N>
+void Put(char (&field)[N], std::string_view text) {
+    std::size_t length = text.size() < N ? text.size() : N - 1;
+    if (length < text.size()) {
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+            --length;
+        }
+    }
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+// Text of a fixed field given by the library, never read past its end.
+template <std::size_t N>
+std::string_view Field(const char (&field)[N]) {
+    return {field, strnlen(field, N)};
+}
+
+// The range of reversed dial digits that match `number`: its trailing digits, as many as the
+// service compares. Empty when the number has no digits.
+std::string MatchKey(std::string_view number) {
+    std::string digits = detail::DialDigits(number);
+    int compare = detail::ContactsStateOf().digitsToCompare;
+    if (compare > 0 && digits.size() > static_cast<std::size_t>(compare)) {
+        digits.erase(0, digits.size() - compare);
+    }
+    return std::string(digits.rbegin(), digits.rend());
+}
+
+// Rows limited to `max` (negative: all, but no more than the last count of the same query, as
+// the caller has sized its array by that count).
+long long Limit(int max, const std::string& key, const std::string& countedKey, int counted) {
+    if (max >= 0) {
+        return max;
+    }
+    return key == countedKey ? counted : -1;
+}
+
+void FillPerson(const Statement& row, CtSvcPersonRecord& person) {
+    std::memset(&person, 0, sizeof(person));
+    person.nIndex = static_cast<int>(row.Int(0));
+    person.nStorageType = static_cast<int>(row.Int(1));
+    Put(person.szFirstName, row.Text(2));
+    Put(person.szLastName, row.Text(3));
+    person.nYear = static_cast<int>(row.Int(4));
+    person.nMonth = static_cast<int>(row.Int(5));
+    person.nDay = static_cast<int>(row.Int(6));
+    person.nPrimaryId = static_cast<int>(row.Int(7));
+    person.nMarker = static_cast<int>(row.Int(8));
+    Put(person.szImage, row.Text(9));
+}
+
+void FillNumber(const Statement& row, CtSvcPhoneNumberRecord& number) {
+    std::memset(&number, 0, sizeof(number));
+    number.nDataId = static_cast<int>(row.Int(0));
+    number.nPersonIndex = static_cast<int>(row.Int(1));
+    number.nPrimaryId = static_cast<int>(row.Int(2));
+    number.nDevType = static_cast<int>(row.Int(3));
+    number.PhoneNumberInfo.nAasId = static_cast<int>(row.Int(4));
+    number.PhoneNumberInfo.PhoneType = static_cast<int>(row.Int(5));
+    number.PhoneNumberInfo.UseType = static_cast<int>(row.Int(6));
+    Put(number.PhoneNumberInfo.szPhoneNumber, row.Text(7));
+}
+
+void FillGroup(const Statement& row, CtSvcGroupRecord& group) {
+    std::memset(&group, 0, sizeof(group));
+    group.nGroupId = static_cast<int>(row.Int(0));
+    Put(group.szName, row.Text(1));
+    Put(group.szRingtone, row.Text(2));
+    Put(group.szVibration, row.Text(3));
+}
+
+// The person a handle names: its index, and its storage when the handle carries one.
+bool FindPerson(int hPerson, CtSvcPersonRecord& person) {
+    Statement row = Contacts().Prepare(
+        "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
+        "FROM person WHERE id = ?1");
+    row.Bind(1, hPerson & CTSVC_PERSON_INDEX_MASK);
+    if (row.Step() != SQLITE_ROW) {
+        return false;
+    }
+    FillPerson(row, person);
+    unsigned storage = static_cast<unsigned>(hPerson) >> 30;
+    return storage == 0 || storage == static_cast<unsigned>(person.nStorageType);
+}
+
+}  // namespace
+}  // namespace tmxhost
+
+using namespace tmxhost;
+
+extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
+    if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", {Arg(pszNumber)})) {
+        return static_cast<int>(*fault);
+    }
+    return detail::ContactsStateOf().digitsToCompare;
+}
+
+extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) {
+    std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
+        return static_cast<int>(*fault);
+    }
+    std::string key = MatchKey(number);
+    if (pQuery == nullptr || key.empty()) {
+        return 0;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT count(*) FROM phone_number WHERE rdigits >= ?1 AND rdigits < ?1 || ':'");
+    if (row.Bind(1, key).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    auto& state = detail::ContactsStateOf();
+    state.countedNumber = key;
+    state.numberCount = static_cast<int>(row.Int(0));
+    return state.numberCount;
+}
+
+extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery,
+                                            CtSvcPhoneNumberRecord* pRecords, int nMax) {
+    std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
+    if (auto fault =
+            detail::Enter("CtSvcDbPhoneNumberGetRecords", {Arg(number.c_str()), Arg(nMax)})) {
+        return static_cast<int>(*fault);
+    }
+    std::string key = MatchKey(number);
+    if (pQuery == nullptr || pRecords == nullptr || key.empty()) {
+        return 0;
+    }
+    auto& state = detail::ContactsStateOf();
+    Statement row = Contacts().Prepare(
+        "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
+        "FROM phone_number WHERE rdigits >= ?1 AND rdigits < ?1 || ':' ORDER BY id LIMIT ?2");
+    row.Bind(1, key).Bind(2, Limit(nMax, key, state.countedNumber, state.numberCount));
+    int filled = 0;
+    while (row.Step() == SQLITE_ROW) {
+        FillNumber(row, pRecords[filled++]);
+    }
+    return filled;
+}
+
+extern "C" int CtSvcDbPersonGetRecord(int hPerson, CtSvcPersonRecord* pPerson) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetRecord", {Arg(hPerson)})) {
+        return static_cast<int>(*fault);
+    }
+    CtSvcPersonRecord person;
+    if (pPerson == nullptr || !FindPerson(hPerson, person)) {
+        return 0;
+    }
+    *pPerson = person;
+    return 1;
+}
+
+extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPersons, int nCount,
+                                        const char*, int) {
+    if (auto fault = detail::Enter("_CtSvcDbPersonGetRecords", {Arg(nPrimaryId), Arg(nCount)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pPersons == nullptr || nCount <= 0) {
+        return 0;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
+        "FROM person WHERE primary_id = ?1 ORDER BY id LIMIT ?2");
+    row.Bind(1, nPrimaryId).Bind(2, nCount);
+    int filled = 0;
+    while (row.Step() == SQLITE_ROW) {
+        FillPerson(row, pPersons[filled++]);
+    }
+    return filled;
+}
+
+extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrimary) {
+    if (auto fault = detail::Enter("CtSvcDbPrimaryGetRecord", {Arg(nPrimaryId)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pPrimary == nullptr) {
+        return 0;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT dev_type, first, last, image, (SELECT count(*) FROM person WHERE primary_id = ?1) "
+        "FROM contact WHERE id = ?1");
+    if (row.Bind(1, nPrimaryId).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    std::memset(pPrimary, 0, sizeof(*pPrimary));
+    pPrimary->nPrimaryId = nPrimaryId;
+    pPrimary->nDevType = static_cast<int>(row.Int(0));
+    Put(pPrimary->szFirstName, row.Text(1));
+    Put(pPrimary->szLastName, row.Text(2));
+    Put(pPrimary->szImage, row.Text(3));
+    pPrimary->nPersonCount = static_cast<int>(row.Int(4));
+    return 1;
+}
+
+extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberRecord* pNumber) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetDefaultPhoneNumber", {Arg(hPerson)})) {
+        return static_cast<int>(*fault);
+    }
+    CtSvcPersonRecord person;
+    if (pNumber == nullptr || !FindPerson(hPerson, person)) {
+        return 0;
+    }
+    // The person's first number; a person without numbers has an empty one.
+    Statement row = Contacts().Prepare(
+        "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
+        "FROM phone_number WHERE person_id = ?1 ORDER BY id LIMIT 1");
+    if (row.Bind(1, person.nIndex).Step() == SQLITE_ROW) {
+        FillNumber(row, *pNumber);
+    } else {
+        std::memset(pNumber, 0, sizeof(*pNumber));
+        pNumber->nPersonIndex = person.nIndex;
+        pNumber->nPrimaryId = person.nPrimaryId;
+        pNumber->nDevType = person.nStorageType;
+    }
+    return 1;
+}
+
+extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pGroups, int nMax) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetJoinedGroupList", {Arg(hPerson), Arg(nMax)})) {
+        return static_cast<int>(*fault);
+    }
+    CtSvcPersonRecord person;
+    if (pGroups == nullptr || nMax <= 0 || !FindPerson(hPerson, person)) {
+        return 0;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT g.id, g.name, g.ringtone, g.vibration FROM group_member m "
+        "JOIN contact_group g ON g.id = m.group_id WHERE m.primary_id = ?1 ORDER BY m.rowid "
+        "LIMIT ?2");
+    row.Bind(1, person.nPrimaryId).Bind(2, nMax);
+    int filled = 0;
+    while (row.Step() == SQLITE_ROW) {
+        FillGroup(row, pGroups[filled++]);
+    }
+    return filled;
+}
+
+extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery,
+                                            CtSvcGroupMemberRecord* pMembers, int nMax) {
+    int primaryId = pQuery != nullptr ? pQuery->nPrimaryId : 0;
+    if (auto fault = detail::Enter("CtSvcDbGroupMemberGetRecords", {Arg(primaryId), Arg(nMax)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pQuery == nullptr || pMembers == nullptr || nMax == 0) {
+        return 0;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT group_id FROM group_member WHERE primary_id = ?1 ORDER BY rowid LIMIT ?2");
+    row.Bind(1, primaryId).Bind(2, nMax);
+    int filled = 0;
+    while (row.Step() == SQLITE_ROW) {
+        CtSvcGroupMemberRecord& member = pMembers[filled++];
+        std::memset(&member, 0, sizeof(member));
+        member.nPrimaryId = primaryId;
+        member.nGroupId = static_cast<int>(row.Int(0));
+    }
+    return filled;
+}
+
+extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
+    if (auto fault = detail::Enter("CtSvcDbGroupGetRecord", {Arg(nGroupId)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pGroup == nullptr) {
+        return 0;
+    }
+    Statement row =
+        Contacts().Prepare("SELECT id, name, ringtone, vibration FROM contact_group WHERE id = ?1");
+    if (row.Bind(1, nGroupId).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    FillGroup(row, *pGroup);
+    return 1;
+}
+
+extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
+    int person = pKey != nullptr ? pKey->nPersonIndex : 0;
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", {Arg(person)})) {
+        return static_cast<int>(*fault);
+    }
+    Statement row = Contacts().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
+    if (pKey == nullptr || row.Bind(1, person).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    return static_cast<int>(row.Int(0));
+}
+
+extern "C" int CtSvcDbEtcDataGetRecords(const CtSvcEtcDataKey* pKey, CtSvcEtcDataRecord* pRecords,
+                                        int nCount) {
+    int person = pKey != nullptr ? pKey->nPersonIndex : 0;
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetRecords", {Arg(person), Arg(nCount)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pKey == nullptr || pRecords == nullptr || nCount < 0) {
+        return -1;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT id, type, value FROM etc_data WHERE person_id = ?1 ORDER BY id LIMIT ?2");
+    row.Bind(1, person).Bind(2, nCount);
+    int filled = 0;
+    int step;
+    while ((step = row.Step()) == SQLITE_ROW) {
+        CtSvcEtcDataRecord& record = pRecords[filled++];
+        std::memset(&record, 0, sizeof(record));
+        record.nId = static_cast<int>(row.Int(0));
+        record.nPersonIndex = person;
+        record.EtcDataInfo.EtcDataType = static_cast<int>(row.Int(1));
+        Put(record.EtcDataInfo.szValue, row.Text(2));
+    }
+    return step == SQLITE_DONE ? filled : -1;
+}
+
+extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
+    std::string address(pQuery != nullptr ? Field(pQuery->szAddress) : "");
+    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", {Arg(address.c_str())})) {
+        return static_cast<int>(*fault);
+    }
+    Statement row =
+        Contacts().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
+    if (pQuery == nullptr || row.Bind(1, address).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    auto& state = detail::ContactsStateOf();
+    state.countedEmail = address;
+    state.emailCount = static_cast<int>(row.Int(0));
+    return state.emailCount;
+}
+
+extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
+                                             CtSvcEmailRecord* pRecords, int nMax) {
+    std::string address(pQuery != nullptr ? Field(pQuery->szAddress) : "");
+    if (auto fault =
+            detail::Enter("CtSvcDbEmailAddressGetRecords", {Arg(address.c_str()), Arg(nMax)})) {
+        return static_cast<int>(*fault);
+    }
+    if (pQuery == nullptr || pRecords == nullptr) {
+        return 0;
+    }
+    auto& state = detail::ContactsStateOf();
+    Statement row = Contacts().Prepare(
+        "SELECT id, person_id, primary_id, address FROM email WHERE address = ?1 COLLATE NOCASE "
+        "ORDER BY id LIMIT ?2");
+    row.Bind(1, address).Bind(2, Limit(nMax, address, state.countedEmail, state.emailCount));
+    int filled = 0;
+    while (row.Step() == SQLITE_ROW) {
+        CtSvcEmailRecord& record = pRecords[filled++];
+        std::memset(&record, 0, sizeof(record));
+        record.nDataId = static_cast<int>(row.Int(0));
+        record.nPersonIndex = static_cast<int>(row.Int(1));
+        record.nPrimaryId = static_cast<int>(row.Int(2));
+        Put(record.szAddress, row.Text(3));
+    }
+    return filled;
+}
+
+namespace {
+
+// The first FDN entry whose dial digits are those of `number`.
+bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
+    std::string digits = detail::DialDigits(number != nullptr ? number : "");
+    if (digits.empty()) {
+        return false;
+    }
+    Statement row = Contacts().Prepare(
+        "SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id LIMIT 1");
+    if (row.Bind(1, digits).Step() != SQLITE_ROW) {
+        return false;
+    }
+    if (fdn != nullptr) {
+        std::memset(fdn, 0, sizeof(*fdn));
+        fdn->nId = static_cast<int>(row.Int(0));
+        Put(fdn->szName, row.Text(1));
+        Put(fdn->szNumber, row.Text(2));
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int CtSvcDbFdnGetRecordByPhoneNumber(const char* pszNumber, CtSvcFdnRecord* pFdn) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecordByPhoneNumber", {Arg(pszNumber)})) {
+        return static_cast<int>(*fault);
+    }
+    return pFdn != nullptr && FindFdn(pszNumber, pFdn) ? 1 : 0;
+}
+
+extern "C" int CtSvcDbFdnCheckIsAvailFdnNumber(const char* pszNumber) {
+    if (auto fault = detail::Enter("CtSvcDbFdnCheckIsAvailFdnNumber", {Arg(pszNumber)})) {
+        return static_cast<int>(*fault);
+    }
+    return FindFdn(pszNumber, nullptr) ? 1 : 0;
+}
+
+extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", {Arg(nId)})) {
+        return static_cast<int>(*fault);
+    }
+    Statement row = Contacts().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
+    if (pFdn == nullptr || row.Bind(1, nId).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    std::memset(pFdn, 0, sizeof(*pFdn));
+    pFdn->nId = nId;
+    Put(pFdn->szName, row.Text(1));
+    Put(pFdn->szNumber, row.Text(2));
+    return 1;
+}
+
+extern "C" int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn) {
+    if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", {Arg(nIndex)})) {
+        return static_cast<int>(*fault);
+    }
+    Statement row = Contacts().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
+    if (pSdn == nullptr || row.Bind(1, nIndex).Step() != SQLITE_ROW) {
+        return 0;
+    }
+    std::memset(pSdn, 0, sizeof(*pSdn));
+    Put(pSdn->szName, row.Text(0));
+    Put(pSdn->szNumber, row.Text(1));
+    return 1;
+}
