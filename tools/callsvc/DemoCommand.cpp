@@ -20,8 +20,9 @@ const char kUsage[] =
     "Loads the call common service as the module manager does, shows the settings file it\n"
     "created or found (version and defaults), runs a short sequence of timers on the real-time\n"
     "clock, then makes a call through the example application: dial, send the DTMF string\n"
-    "\"123#\" tone by tone, hold it for a waiting call, answer, release. The timeline shows\n"
-    "every telephony request (->) and the network's answers (<-) with their clock times.\n"
+    "\"123#\" tone by tone, hold it for a waiting call whose caller it looks up in the address\n"
+    "book, answer, release. The timeline shows every telephony request (->) and the\n"
+    "network's answers (<-) with their clock times.\n"
     "\n"
     "options:\n"
     "  --data DIR          data folder (default $TMXHOST_DATA_ROOT, else\n"
@@ -122,6 +123,33 @@ bool RunUntil(Done done, long long limitMs) {
     return done();
 }
 
+// The demo's address book, in memory: the waiting caller is a contact of a group.
+void SeedAddressBook() {
+    tmxhost::AddGroup({2, "Family", "/sounds/family.mp3", "pulse"});
+    tmxhost::Contact anna;
+    anna.firstName = "Anna";
+    anna.lastName = "Berg";
+    anna.image = "/pics/anna.jpg";
+    anna.numbers = {{"+44 1632 960000", 1}};
+    anna.groups = {2};
+    anna.vibration = "heartbeat";
+    tmxhost::AddContact(anna);
+}
+
+// Who is calling, as the call screen shows it.
+std::string IdentifyCaller(const std::string& number) {
+    CallCommonCtRecord record = {};
+    std::vector<char> input(number.begin(), number.end());
+    input.push_back('\0');
+    if (CallCommonSvcGetCtRecordbyNum(input.data(), &record) != 1) {
+        return "unknown caller " + number;
+    }
+    char name[302] = "";
+    CallCommonSvcGetDisplayName(record.szFirstName, record.szLastName, name);
+    return std::string(name) + " (picture " + record.szImage + ", ringtone " + record.szRingtone +
+           ", vibration " + record.szVibration + ")";
+}
+
 // Dials, sends DTMF, takes a waiting call and hangs up, through the example application.
 bool RunCalls() {
     Timeline timeline(tmxhost::Now());
@@ -144,6 +172,7 @@ bool RunCalls() {
 
         tmxhost::RunFor(300);
         tmxhost::IncomingCall("+441632960000");
+        timeline.Step("waiting call from " + IdentifyCaller("+441632960000"));
         timeline.Step("hold the first call and answer the waiting one");
         ok = ok && control.Hold() == 1 && control.Answer() == 1;
         tmxhost::RunFor(500);
@@ -216,6 +245,7 @@ int RunDemo(int argc, char** argv, int first) {
         }
     }
 
+    SeedAddressBook();
     std::printf("\nA call through the example application:\n");
     bool callsOk = RunCalls();
 
