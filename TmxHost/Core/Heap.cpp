@@ -83,8 +83,11 @@ const std::vector<std::string>& BadFrees() {
 
 using namespace tmxhost;
 
+// Like a handset's heap, the platform heap has no room for a block beyond this size.
+const std::size_t kMaxBlock = 64u << 20;
+
 extern "C" void* MemAllocTraceEx(int, unsigned int size, const char* sourcePath, int line) {
-    if (detail::Fault("MemAllocTraceEx")) {
+    if (detail::Fault("MemAllocTraceEx") || size > kMaxBlock) {
         return nullptr;
     }
     return Track(std::malloc(size == 0 ? 1 : size), size, sourcePath, line);
@@ -96,6 +99,9 @@ extern "C" void* MemCallocTraceEx(int, unsigned int count, unsigned int size,
         return nullptr;
     }
     std::size_t total = static_cast<std::size_t>(count) * size;
+    if (total > kMaxBlock) {
+        return nullptr;
+    }
     return Track(std::calloc(total == 0 ? 1 : total, 1), total, sourcePath, line);
 }
 
@@ -104,7 +110,7 @@ extern "C" void* MemReAllocTraceEx(int heap, void* block, unsigned int size, con
     if (block == nullptr) {
         return MemAllocTraceEx(heap, size, sourcePath, line);
     }
-    if (detail::Fault("MemReAllocTraceEx")) {
+    if (detail::Fault("MemReAllocTraceEx") || size > kMaxBlock) {
         return nullptr;
     }
     auto it = State().live.find(block);
