@@ -7,6 +7,7 @@
 #include <iomanip>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TmxHost.h"
@@ -24,9 +25,11 @@ inline void TrimHostLogs(benchmark::State& state, long long iteration) {
     }
 }
 
-// The median of three repetitions keeps a noisy machine from deciding a ratio.
-inline void Register(const char* name, void (*function)(benchmark::State&)) {
-    benchmark::RegisterBenchmark(name, function)
+// The median of three repetitions keeps a noisy machine from deciding a ratio. `function` is a
+// plain function or a lambda taking the state.
+template <class Function>
+inline void Register(const std::string& name, Function&& function) {
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Function>(function))
         ->Unit(benchmark::kMicrosecond)
         ->UseRealTime()
         ->Repetitions(3)
