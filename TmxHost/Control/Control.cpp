@@ -151,6 +151,10 @@ void Reset() {
     detail::ResetTimers();
     detail::ResetTapi();
     detail::ResetTime();
+    detail::ResetDevices();
+    detail::ResetSound();
+    detail::ResetSignals();
+    detail::ResetEffects();
 }
 
 }  // namespace tmxhost

@@ -34,5 +34,9 @@ void ResetRegistry();
 void ResetTimers();
 void ResetTapi();
 void ResetTime();
+void ResetDevices();
+void ResetSound();
+void ResetSignals();
+void ResetEffects();
 
 }  // namespace tmxhost::detail
