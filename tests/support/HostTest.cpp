@@ -24,6 +24,7 @@ void HostTest::TearDown() {
                       << ") left alive";
     }
     EXPECT_EQ(tmxhost::OpenRegistryHandles(), 0) << "registry handles left open";
+    EXPECT_EQ(tmxhost::EffectPlayers(), 0) << "effect-sound players left unreleased";
 }
 
 void HostTest::Load() {
