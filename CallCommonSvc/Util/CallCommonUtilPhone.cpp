@@ -91,8 +91,8 @@ bool IsCallControlEnabled(const CallControlTexts& texts) {
 int CCallUtil::m_nMissedCount = 0;
 
 int CCallUtil::IsTouchKey(int nKeyCode) {
-    static const int kTouchKeys[] = {0x08,  0xBF,  0xC0,  0xC1,  0xC2,  0xC3, 0xC4,
-                                     0xD4,  0x451, 0x45D, 0x4C7, 0x4CA, 0x4CB};
+    static const int kTouchKeys[] = {0x08, 0xBF,  0xC0,  0xC1,  0xC2,  0xC3, 0xC4,
+                                     0xD4, 0x451, 0x45D, 0x4C7, 0x4CA, 0x4CB};
     int bTouchKey = IsOneOf(nKeyCode, kTouchKeys) ? 1 : 0;
     SysDebugPrintf(TMX_DBG_UTIL, "CallIsTouchKey: nKeyCode (0x%x) bTouchKey (%d)!!\n", nKeyCode,
                    bTouchKey);
@@ -346,8 +346,8 @@ int CCallUtil::CheckSimCallControl(const char* pszText) {
     if (!IsCallControlEnabled(kTexts) || !CALL_REQUIRE(pszText != NULL)) {
         return 0;
     }
-    int kind = IsPreDefinedSsCode(pszText) == 1 ? SIM_ATK_CALL_CONTROL_SS
-                                                : SIM_ATK_CALL_CONTROL_USSD;
+    int kind =
+        IsPreDefinedSsCode(pszText) == 1 ? SIM_ATK_CALL_CONTROL_SS : SIM_ATK_CALL_CONTROL_USSD;
     return SimAtkCheckCallControlCapability(kind) != 0 ? 1 : 0;
 }
 
@@ -411,8 +411,8 @@ int CCallUtil::IsBgmRunning() {
     }
     SysDebugPrintf(TMX_DBG_UTIL, "CallIsBgmRunning: iMpType (%d) iMpState (%d)\n", iMpType,
                    iMpState);
-    SysDebugPrintf(TMX_DBG_UTIL, "CallIsBgmRunning: iRadioType (%d) iRadioState (%d)\n",
-                   iRadioType, iRadioState);
+    SysDebugPrintf(TMX_DBG_UTIL, "CallIsBgmRunning: iRadioType (%d) iRadioState (%d)\n", iRadioType,
+                   iRadioState);
     return 1;
 }
 

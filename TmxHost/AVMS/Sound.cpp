@@ -128,8 +128,8 @@ extern "C" int SsmGetSoundState(SsmSoundPriority_T priority, SsmSoundType_T* pTy
 
 // A new registration replaces the priority's previous one.
 extern "C" int SsmRegisterSoundCallback(SsmSoundPriority_T priority, int reserved,
-                                        SsmSoundCallback_T callback, void* userData,
-                                        const char*, int) {
+                                        SsmSoundCallback_T callback, void* userData, const char*,
+                                        int) {
     if (auto fault = detail::Enter(
             "SsmRegisterSoundCallback",
             {Arg(priority), Arg(reserved), std::string(callback != nullptr ? "callback" : "NULL"),
@@ -144,7 +144,8 @@ extern "C" int SsmRegisterSoundCallback(SsmSoundPriority_T priority, int reserve
     slot.userData = userData;
     unsigned generation = ++slot.generation;
     if (State().grantDelay > 0) {
-        detail::Schedule(State().grantDelay, [priority, generation] { Grant(priority, generation); });
+        detail::Schedule(State().grantDelay,
+                         [priority, generation] { Grant(priority, generation); });
     } else {
         Grant(priority, generation);
     }
@@ -198,11 +199,11 @@ extern "C" int AvSetSoundPath(int hCaller, SndOutDevPath path) {
 }
 
 extern "C" int AvMuteCaller(int hCaller, AvMuteInfo muteInfo) {
-    if (auto fault = detail::Enter(
-            "AvMuteCaller",
-            {Arg(hCaller), Arg(muteInfo.reserved0), Arg(muteInfo.bMute), Arg(muteInfo.bRxMute),
-             Arg(muteInfo.reserved[0]), Arg(muteInfo.reserved[1]), Arg(muteInfo.reserved[2]),
-             Arg(muteInfo.reserved[3])})) {
+    if (auto fault =
+            detail::Enter("AvMuteCaller", {Arg(hCaller), Arg(muteInfo.reserved0),
+                                           Arg(muteInfo.bMute), Arg(muteInfo.bRxMute),
+                                           Arg(muteInfo.reserved[0]), Arg(muteInfo.reserved[1]),
+                                           Arg(muteInfo.reserved[2]), Arg(muteInfo.reserved[3])})) {
         return static_cast<int>(*fault);
     }
     CallerEntry* caller = FindCaller(hCaller);

@@ -83,10 +83,10 @@ int OpRelease(AppSndEffectPlayer* self) {
     return 1;
 }
 
-int OpPlay(AppSndEffectPlayer*, int type, AppSndEffectCallback callback, int reserved,
-           int bVib) {
-    if (auto fault = detail::Enter("AppSndEffectPlay", {detail::Arg(type), CallbackArg(callback),
-                                                        detail::Arg(reserved), detail::Arg(bVib)})) {
+int OpPlay(AppSndEffectPlayer*, int type, AppSndEffectCallback callback, int reserved, int bVib) {
+    if (auto fault = detail::Enter(
+            "AppSndEffectPlay",
+            {detail::Arg(type), CallbackArg(callback), detail::Arg(reserved), detail::Arg(bVib)})) {
         return static_cast<int>(*fault);
     }
     return Start(type, -1, callback, bVib);
@@ -94,10 +94,10 @@ int OpPlay(AppSndEffectPlayer*, int type, AppSndEffectCallback callback, int res
 
 int OpPlayWithType(AppSndEffectPlayer*, int type, int soundType, AppSndEffectCallback callback,
                    int reserved, int bVib) {
-    if (auto fault = detail::Enter("AppSndEffectPlayWithType",
-                                   {detail::Arg(type), detail::Arg(soundType),
-                                    CallbackArg(callback), detail::Arg(reserved),
-                                    detail::Arg(bVib)})) {
+    if (auto fault =
+            detail::Enter("AppSndEffectPlayWithType",
+                          {detail::Arg(type), detail::Arg(soundType), CallbackArg(callback),
+                           detail::Arg(reserved), detail::Arg(bVib)})) {
         return static_cast<int>(*fault);
     }
     return Start(type, soundType, callback, bVib);
@@ -135,8 +135,8 @@ int OpSetVolume(AppSndEffectPlayer*, int type, const AvVolume* pVolume) {
     if (pVolume == nullptr) {
         args.push_back("NULL");
     } else {
-        for (int32_t word : {pVolume->reserved0, pVolume->leftVolume, pVolume->reserved2,
-                             pVolume->reserved3}) {
+        for (int32_t word :
+             {pVolume->reserved0, pVolume->leftVolume, pVolume->reserved2, pVolume->reserved3}) {
             args.push_back(detail::Arg(static_cast<int>(word)));
         }
     }
@@ -151,8 +151,8 @@ int OpSetVolume(AppSndEffectPlayer*, int type, const AvVolume* pVolume) {
 }
 
 const AppSndEffectPlayerOps kPlayerOps = {
-    OpReserved, OpReserved,     OpRelease, OpReserved, OpReserved, OpPlay,      OpPlayWithType,
-    OpStop,     OpReserved,     OpReserved, OpReserved, OpSetPath, OpSetRepeat, OpSetVolume};
+    OpReserved, OpReserved, OpRelease,  OpReserved, OpReserved, OpPlay,      OpPlayWithType,
+    OpStop,     OpReserved, OpReserved, OpReserved, OpSetPath,  OpSetRepeat, OpSetVolume};
 
 }  // namespace
 

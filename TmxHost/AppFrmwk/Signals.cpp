@@ -73,8 +73,8 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int AmLedBlink(int led, int ledSetting, int onTime, int offTime, int count) {
-    if (auto fault = detail::Enter("AmLedBlink", {Arg(led), Arg(ledSetting), Arg(onTime),
-                                                  Arg(offTime), Arg(count)})) {
+    if (auto fault = detail::Enter(
+            "AmLedBlink", {Arg(led), Arg(ledSetting), Arg(onTime), Arg(offTime), Arg(count)})) {
         return static_cast<int>(*fault);
     }
     LedView view{State().nextHandle++, led, ledSetting, onTime, offTime, count};

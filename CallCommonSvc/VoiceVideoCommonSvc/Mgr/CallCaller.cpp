@@ -83,16 +83,14 @@ CCallCaller::~CCallCaller() {
     for (int i = g_nRegistrations - 1; i >= 0; --i) {
         if (i < g_nRegistrations && g_aRegistrations[i].pOwner == this) {
             SsmSoundPriority_T priority = g_aRegistrations[i].priority;
-            SysDebugPrintf(TMX_DBG_CALL, "CCallCaller::~CCallCaller: Unregister (%d)\n",
-                           priority);
+            SysDebugPrintf(TMX_DBG_CALL, "CCallCaller::~CCallCaller: Unregister (%d)\n", priority);
             Unregister(priority);
         }
     }
 }
 
 void CCallCaller::Register(SsmSoundPriority_T priority) {
-    if (SsmRegisterSoundCallback(priority, 0, SsmSoundCallback, this, kSourcePath, __LINE__) !=
-        0) {
+    if (SsmRegisterSoundCallback(priority, 0, SsmSoundCallback, this, kSourcePath, __LINE__) != 0) {
         RememberRegistration(priority, this);
     }
 }

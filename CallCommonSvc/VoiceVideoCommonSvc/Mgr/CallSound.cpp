@@ -84,8 +84,7 @@ int CCallSound::SetVolume(int iEffectType, int volume) {
         return 0;
     }
     AvVolume effectVolume;
-    AcMemsetEx(&effectVolume, sizeof(effectVolume), 0, sizeof(effectVolume), kSourcePath,
-               __LINE__);
+    AcMemsetEx(&effectVolume, sizeof(effectVolume), 0, sizeof(effectVolume), kSourcePath, __LINE__);
     effectVolume.leftVolume = volume;
     return m_pPlayObj->pOps->SetVolume(m_pPlayObj, iEffectType, &effectVolume);
 }
