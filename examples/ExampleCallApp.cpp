@@ -77,4 +77,13 @@ int DtmfSender::GetActiveCallHandle() {
     return FindCall("active");
 }
 
+// A grant creates the caller when the call has none (a fake call keeps its fake handle); any
+// other command leaves the handle as it is.
+int AudioCall::AmSoundHandler(SsmSoundPriority_T priority, SsmSoundType_T, SsmSoundCommand_T cmd) {
+    if (cmd != tmxhost::kSoundCommandStart || m_hAvCaller != INVALID_HOBJ) {
+        return m_hAvCaller;
+    }
+    return AvCreateCaller(priority, m_iSoundPath);
+}
+
 }  // namespace example

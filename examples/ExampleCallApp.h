@@ -1,11 +1,12 @@
 // A minimal call application on the call common service: call control whose argument-less
-// requests act on the calls the platform reports, and a DTMF sender fed by the platform's
-// acknowledgements. It runs on the host platform, whose call model stands in for the
-// application's own call list.
+// requests act on the calls the platform reports, a DTMF sender fed by the platform's
+// acknowledgements, and the audio caller of a call. It runs on the host platform, whose call model
+// stands in for the application's own call list.
 #pragma once
 
 #include <string>
 
+#include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallCaller.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallQueuingDtmf.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallTapi.h"
 
@@ -43,6 +44,14 @@ public:
     ~DtmfSender() override;
 
     int GetActiveCallHandle() override;
+};
+
+// The audio side of a call: when the sound-state manager grants the call's priority, the
+// platform audio caller is created on the path set last.
+class AudioCall : public CCallCaller {
+public:
+    int AmSoundHandler(SsmSoundPriority_T priority, SsmSoundType_T type,
+                       SsmSoundCommand_T cmd) override;
 };
 
 }  // namespace example

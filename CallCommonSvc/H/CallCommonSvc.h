@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../Platform/TmxCtSvc.h"
+#include "../Platform/TmxAppFrmwk.h"
 #include "CallCommonSvcDef.h"
 
 /* Module entry: 0 after loading, 1 before unloading. */
@@ -110,3 +111,45 @@ CALL_EXPORT int CallCommonSvcGetEntryInfobyNum(char* pszTelNumber);
 CALL_EXPORT int CallCommonSvcGetDisplayName(const char* pszFirstName, const char* pszLastName,
                                             char* pszDisplayName);
 CALL_EXPORT int CallCommonSvcIsValidPrimaryID(int nPrimaryID);
+/* Phone state: keys, alert types, ring steps, SIM services, backlight, G-sensor, the
+   missed-call counter, timers and accessories. */
+CALL_EXPORT int CallIsTouchKey(int nKeyCode);
+CALL_EXPORT int CallIs3x4Key(int nKeyCode);
+CALL_EXPORT int CallGetKeyClass(int nKeyCode);
+CALL_EXPORT int CallIsUnlockKey(int nKeyCode);
+CALL_EXPORT int CallIsPossibleKeypadLock(void);
+CALL_EXPORT int CallIsVibAlertType(void);
+CALL_EXPORT int CallIsMelodyAlertType(void);
+/* Fills a CallRingToneInputInfo (CallCommonSvc/Util/CallCommonUtil.h). */
+CALL_EXPORT int CallSetRingToneStep(void* pInputInfo);
+CALL_EXPORT int CallIsAcmValid(void);
+CALL_EXPORT int CallSetBackLight(LcdType iLcdType, CallBackLightState iState);
+CALL_EXPORT int CallStartGSensor(int hHandler, APP_ID appID);
+CALL_EXPORT int CallStopGSensor(int hHandler, APP_ID appID);
+CALL_EXPORT int CallInterrogateForwardState(void);
+CALL_EXPORT int CallCheckCallControl(void);
+CALL_EXPORT int CallCheckSimCallControl(const char* pszText);
+CALL_EXPORT int CallIsAnykeyAnswerMode(void);
+CALL_EXPORT int CallSetMissedCount(int nCount);
+CALL_EXPORT int CallGetMissedCount(void);
+CALL_EXPORT int CallIncreaseMissedCount(void);
+CALL_EXPORT unsigned int CallGetElapsedTime(void);
+CALL_EXPORT int CallCreateTimer(char* name);
+CALL_EXPORT int CallStartTimer(int id, unsigned long period, void (*callback)(int, unsigned long),
+                               unsigned long param);
+CALL_EXPORT int CallDeleteTimer(int id);
+CALL_EXPORT int CallCancelTimer(int id);
+CALL_EXPORT int CallIsTimerActive(int id);
+CALL_EXPORT int CallIsBgmRunning(void);
+CALL_EXPORT int CallIsInternalUmsAccessible(void);
+CALL_EXPORT int CallIsMtpWorking(void);
+CALL_EXPORT int CallIsSlideUp(void);
+CALL_EXPORT int CallIsLcdHorizontal(void);
+
+/* Call-alert devices: one LED blink and one vibration at a time, and the ear jack. */
+CALL_EXPORT int CallLedBlink(void);
+CALL_EXPORT int CallLedClear(void);
+CALL_EXPORT int CallVibStart(char* pszVibInfo);
+CALL_EXPORT int CallVibStop(void);
+CALL_EXPORT int CallIsVibStop(void);
+CALL_EXPORT int CallIsEarJackInserted(void);

@@ -34,3 +34,6 @@
 #define CALL_NEVER_GET_HERE()                                                                    \
     _SysAssertReport(TMX_ASSERTION_NEVER_GET_HERE, "ASSERTION_NEVER_GET_HERE", "NEVER_GET_HERE", \
                      kSourcePath, __LINE__)
+
+// Backlight requests of the call screens: 1 to 8.
+typedef int32_t CallBackLightState;

@@ -3,6 +3,7 @@
 
 #include "../H/CallObject.h"
 #include "../H/CallSingleton.h"
+#include "../Platform/TmxAppFrmwk.h"
 
 class CALLCOMMONSVC_API CCallCommonSvcDev : public CCallObject {
     CALL_DECLARE_SINGLETON(CCallCommonSvcDev, pCallCommonDev)
@@ -12,6 +13,15 @@ public:
     virtual ~CCallCommonSvcDev();
 
     void Init();
+
+    // At most one LED blink and one vibration run: a second start is a no-op that succeeds,
+    // and clear and stop always return to idle, even when the platform refuses.
+    int LedBlink();
+    int LedClear();
+    int VibStart(char* pszVibInfo);
+    int VibStop();
+    int IsVibStop();
+    int IsEarJackInserted();
 
     int hCallLED;  // running LED blink, INVALID_HOBJ when none
     int hCallVib;  // running vibration, INVALID_HOBJ when none

@@ -43,6 +43,29 @@ typedef struct TapiCcbsInfo {
     unsigned char data[132];
 } TapiCcbsInfo;
 
+/* SIM service tables: one 32-bit flag word per service, non-zero when the service is available
+   and activated. Only the words the library reads are named. */
+typedef struct SimSstInfo {
+    uint32_t reserved0[10];
+    uint32_t bAoc;  // advice of charge: the accumulated call meter
+    uint32_t reserved1[22];
+    uint32_t bCallControl;
+    uint32_t reserved2[30];
+} SimSstInfo;
+
+typedef struct SimUstInfo {
+    uint32_t reserved0[18];
+    uint32_t bAoc;
+    uint32_t reserved1[16];
+    uint32_t bCallControl;
+    uint32_t reserved2[28];
+} SimUstInfo;
+
+/* Kinds asked of SimAtkCheckCallControlCapability. */
+#define SIM_ATK_CALL_CONTROL_CALL 1
+#define SIM_ATK_CALL_CONTROL_SS 2
+#define SIM_ATK_CALL_CONTROL_USSD 4
+
 /* Call control. Each returns the platform's result; TapiSetupCall returns the new call's
    handle or TAPI_INVALID_CALLHANDLE. */
 TMX_API int TapiSetupCall(const TapiSetupCallInfo* setupInfo);
@@ -73,8 +96,8 @@ TMX_API const unsigned char* SimGetEccInfo(void);
 TMX_API int SimGetUEccRecordCountInfo(void);
 TMX_API const unsigned char* SimGetUEccInfo(void);
 TMX_API int SimGetFdnEnable(void);
-TMX_API const uint32_t* SimGetSstInfo(void);
-TMX_API const uint32_t* SimGetUstInfo(void);
+TMX_API const SimSstInfo* SimGetSstInfo(void);
+TMX_API const SimUstInfo* SimGetUstInfo(void);
 TMX_API int SimAtkCheckCallControlCapability(int kind);
 
 #ifdef __cplusplus
@@ -85,4 +108,9 @@ static_assert(offsetof(TapiNetworkInfo, nMccMnc) == 32, "MCC/MNC word at byte 32
 static_assert(sizeof(TapiDtmfRequest) == 88, "DTMF request is 88 bytes");
 static_assert(offsetof(TapiDtmfRequest, nDuration) == 84, "tone duration in the last word");
 static_assert(sizeof(TapiCcbsInfo) == 132, "CCBS record is 132 bytes");
+static_assert(sizeof(SimSstInfo) == 256 && sizeof(SimUstInfo) == 256, "64 service words");
+static_assert(offsetof(SimSstInfo, bAoc) == 40, "SST advice of charge at byte 40");
+static_assert(offsetof(SimSstInfo, bCallControl) == 132, "SST call control at byte 132");
+static_assert(offsetof(SimUstInfo, bAoc) == 72, "UST advice of charge at byte 72");
+static_assert(offsetof(SimUstInfo, bCallControl) == 140, "UST call control at byte 140");
 #endif

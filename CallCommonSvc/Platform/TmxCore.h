@@ -134,6 +134,18 @@ typedef struct TmDateTime {
 } TmDateTime;
 TMX_API unsigned int TmGetLocalTime(void);
 TMX_API int TmSecondsToDateTime64(unsigned long long seconds, TmDateTime* pDateTime);
+/* Milliseconds since the platform started. */
+TMX_API unsigned int TmGetElapsedTime(void);
+
+/* Display, flip, keys and G-sensor. */
+typedef int32_t APP_ID;
+TMX_API int SysIsLcdHorizontal(int display);
+TMX_API int FlipIsOpened(void);
+TMX_API int KeyIsTouchCoverKey(int keyCode);
+TMX_API int DevGSensorRegisterEventHandler(int hHandler);
+TMX_API int DevGSensorUnregisterEventHandler(int hHandler);
+TMX_API int DevGSensorStartMotion(APP_ID appID);
+TMX_API int DevGSensorStopMotion(APP_ID appID);
 
 #ifdef __cplusplus
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../H/CallObject.h"
+#include "../Platform/TmxAppFrmwk.h"
 
 // Alphabet of network text, from a data coding scheme (3GPP TS 23.038).
 typedef enum {
@@ -9,6 +10,35 @@ typedef enum {
     TAPI_USSD_ENCODE_GSM7BIT = 1,
     TAPI_USSD_ENCODE_UCS2 = 2
 } TapiUssdEncodeType;
+
+// The most steps an escalating-melody ring table may have.
+#define STEP_COUNT_MAX 7
+#define CALL_RING_STEP_SLOTS 10
+
+// One ring-volume step; duration in timer milliseconds, level a ring volume.
+struct CallRingToneStep {
+    int32_t nDuration;
+    int32_t bIncreasing;  // 1 in the steps of an increasing melody
+    int32_t nLevel;
+    int32_t reserved[2];
+};
+
+// The ring-tone input record that SetRingToneStep fills; the other bytes belong to the caller.
+struct CallRingToneInputInfo {
+    unsigned char reserved0[16];
+    int32_t iSoundPath;  // SndOutDevPath
+    int32_t nMode;
+    unsigned char reserved1[20];
+    int32_t nStepCount;
+    CallRingToneStep step[CALL_RING_STEP_SLOTS];
+};
+
+static_assert(sizeof(CallRingToneStep) == 20, "a step is five words");
+static_assert(offsetof(CallRingToneInputInfo, iSoundPath) == 16, "path at byte 16");
+static_assert(offsetof(CallRingToneInputInfo, nMode) == 20, "mode at byte 20");
+static_assert(offsetof(CallRingToneInputInfo, nStepCount) == 44, "step count at byte 44");
+static_assert(offsetof(CallRingToneInputInfo, step) == 48, "step table at byte 48");
+static_assert(sizeof(CallRingToneInputInfo) == 248, "record ends with the step table");
 
 class CALLCOMMONSVC_API CCallUtil : public CCallObject {
 public:
@@ -47,6 +77,56 @@ public:
     static int DecodeSkypeID(unsigned char* pUUS, char* szSkypeID, int iLen);
     static char* SetDisplayFullName(char* pszFullName, int nBufCount, const char* pszLastName,
                                     const char* pszFirstName);
+
+    // Keys: touch keys, the dial pad and the unlock key; key classes 1 (touch cover), 2 (dial
+    // pad) or 0.
+    static int IsTouchKey(int nKeyCode);
+    static int Is3x4Key(int nKeyCode);
+    static int GetKeyClass(int nKeyCode);
+    static int IsUnlockKey(int nKeyCode);
+    static int IsPossibleKeypadLock();
+    static int IncomingCallPopupExist();
+
+    // The call-alert type (0 to 8) and the ring-volume table built from it.
+    static int IsVibAlertType();
+    static int IsMelodyAlertType();
+    static int IsIncreasingMelody();
+    static int IsNormalMelody();
+    static int IsAcousticShockLevelAlertType();
+    static int SetRingToneStep(void* pInputInfo);
+
+    // SIM services and call control.
+    static int IsAcmValid();
+    static int CheckCallControl();
+    static int CheckSimCallControl(const char* pszText);
+    static int InterrogateForwardState();
+
+    static int SetBackLight(LcdType iLcdType, CallBackLightState iState);
+    static int StartGSensor(int hHandler, APP_ID appID);
+    static int StopGSensor(int hHandler, APP_ID appID);
+    static int IsAnykeyAnswerMode();
+
+    // The missed-call counter, shared by every caller for the life of the library.
+    static int SetMissedCount(int nCount);
+    static int GetMissedCount();
+    static int IncreaseMissedCount();
+    static int m_nMissedCount;
+
+    // Platform timers and the clock, passed through.
+    static unsigned int GetElapsedTime();
+    static int CreateTimer(char* name);
+    static int StartTimer(int id, unsigned long period, void (*callback)(int, unsigned long),
+                          unsigned long param);
+    static int DeleteTimer(int id);
+    static int CancelTimer(int id);
+    static int IsTimerActive(int id);
+
+    // Background music, USB storage and MTP, slide and display orientation.
+    static int IsBgmRunning();
+    static int IsInternalUmsAccessible();
+    static int IsMtpWorking();
+    static int IsSlideup();
+    static int IsLcdHorizontal();
 
     // Lists used with a SIM present, in order of comparison.
     static const char* m_pszEccNumbersDefault[2];

@@ -40,6 +40,9 @@ struct TapiState {
     int eccCount = 0;
     unsigned char gsmEcc[kGsmEccFields * kGsmEccFieldSize] = {};
     unsigned char usimEcc[kUsimEccRecords * kUsimEccRecordSize] = {};
+    SimSstInfo sst = {};
+    SimUstInfo ust = {};
+    std::map<int, int> callControlCapability;
 };
 
 TapiState& State() {
@@ -154,6 +157,27 @@ void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount
         }
     }
     state.eccCount = reportedCount >= 0 ? reportedCount : static_cast<int>(numbers.size());
+}
+
+namespace {
+void SetServiceWord(void* table, std::size_t size, int byteOffset, uint32_t value) {
+    if (byteOffset >= 0 && byteOffset % 4 == 0 &&
+        static_cast<std::size_t>(byteOffset) + 4 <= size) {
+        std::memcpy(static_cast<unsigned char*>(table) + byteOffset, &value, sizeof(value));
+    }
+}
+}  // namespace
+
+void SetSstWord(int byteOffset, uint32_t value) {
+    SetServiceWord(&State().sst, sizeof(SimSstInfo), byteOffset, value);
+}
+
+void SetUstWord(int byteOffset, uint32_t value) {
+    SetServiceWord(&State().ust, sizeof(SimUstInfo), byteOffset, value);
+}
+
+void SetSimCallControlCapability(int kind, int result) {
+    State().callControlCapability[kind] = result;
 }
 
 }  // namespace tmxhost
@@ -397,16 +421,23 @@ extern "C" const unsigned char* SimGetUEccInfo(void) {
 extern "C" int SimGetFdnEnable(void) {
     return Answer("SimGetFdnEnable", {}, 0);
 }
-extern "C" const uint32_t* SimGetSstInfo(void) {
-    static const uint32_t kNone[16] = {};
-    detail::Enter("SimGetSstInfo", {});
-    return kNone;
+// A faulted call gives no table.
+extern "C" const SimSstInfo* SimGetSstInfo(void) {
+    if (detail::Enter("SimGetSstInfo", {})) {
+        return nullptr;
+    }
+    return &State().sst;
 }
-extern "C" const uint32_t* SimGetUstInfo(void) {
-    static const uint32_t kNone[16] = {};
-    detail::Enter("SimGetUstInfo", {});
-    return kNone;
+extern "C" const SimUstInfo* SimGetUstInfo(void) {
+    if (detail::Enter("SimGetUstInfo", {})) {
+        return nullptr;
+    }
+    return &State().ust;
 }
 extern "C" int SimAtkCheckCallControlCapability(int kind) {
-    return Answer("SimAtkCheckCallControlCapability", {Arg(kind)}, 0);
+    if (auto fault = detail::Enter("SimAtkCheckCallControlCapability", {Arg(kind)})) {
+        return static_cast<int>(*fault);
+    }
+    auto it = State().callControlCapability.find(kind);
+    return it != State().callControlCapability.end() ? it->second : 0;
 }

@@ -152,6 +152,10 @@ void Reset() {
     detail::ResetTapi();
     detail::ResetTime();
     detail::ResetContacts();
+    detail::ResetDevices();
+    detail::ResetSound();
+    detail::ResetSignals();
+    detail::ResetEffects();
 }
 
 }  // namespace tmxhost

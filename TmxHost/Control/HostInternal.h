@@ -35,5 +35,9 @@ void ResetTimers();
 void ResetTapi();
 void ResetTime();
 void ResetContacts();
+void ResetDevices();
+void ResetSound();
+void ResetSignals();
+void ResetEffects();
 
 }  // namespace tmxhost::detail

@@ -197,6 +197,13 @@ void SetSimCardType(int cardType);
 // records behind any reported count (up to 255) are present, empty beyond the numbers given.
 void SetSimEccNumbers(const std::vector<std::string>& numbers, int reportedCount = -1);
 
+// The SIM's (GSM) and the USIM's service tables: sets the 32-bit word at `byteOffset` (a
+// multiple of 4 inside the 256-byte table). All words start at 0.
+void SetSstWord(int byteOffset, std::uint32_t value);
+void SetUstWord(int byteOffset, std::uint32_t value);
+// What SimAtkCheckCallControlCapability(kind) answers (default 0 for every kind).
+void SetSimCallControlCapability(int kind, int result);
+
 // Result returned by a telephony call that has no model of its own yet (default 1).
 void SetTapiResult(const std::string& function, int result);
 
@@ -269,5 +276,96 @@ bool ImportContacts(const std::string& json, std::string* error = nullptr);
 // GeneratedNumber(i) and, every fourth one aside, a membership in one of three groups.
 bool GenerateContacts(int count, std::string* error = nullptr);
 std::string GeneratedNumber(int i);
+// ---- Display, keys and sensors -------------------------------------------------------------
+
+// Key codes that KeyIsTouchCoverKey answers 1 for (none by default).
+void SetTouchCoverKey(int keyCode, bool touchCover);
+// SysIsLcdHorizontal and FlipIsOpened answers (default false: vertical, flip closed).
+void SetLcdHorizontal(bool horizontal);
+void SetFlipOpened(bool opened);
+// Registered G-sensor event handlers and the applications whose motion detection runs.
+struct GSensorView {
+    std::vector<int> handlers;
+    std::vector<int> motionApps;
+};
+GSensorView GSensor();
+// TmGetElapsedTime answers the host clock, Now().
+
+// ---- Sound-state manager and audio callers --------------------------------------------------
+
+// The command the manager sends with a grant.
+constexpr int kSoundCommandStart = 1;
+
+// Sets a priority's sound type and state as another application holding it would (state 3:
+// playing or connected, 0: none). A later registration keeps the type.
+void SetSoundState(int priority, int type, int state);
+int GetSoundState(int priority);
+bool IsSoundCallbackRegistered(int priority);
+// A registration grants the sound (state 3) and calls the callback with the priority's type and
+// kSoundCommandStart: during the registration (0, the default) or this many ms later on the
+// clock. A grant still due is dropped when the priority is unregistered or registered again.
+void SetSoundGrantDelay(long long ms);
+// Calls the callback registered for `priority` as the manager does; false when there is none.
+bool SendSoundCommand(int priority, int type, int cmd);
+
+// Audio callers created by AvCreateCaller and not yet deleted, with what was applied to them.
+struct AudioCallerView {
+    int handle;
+    int priority;
+    int path;
+    int mute;
+    int rxMute;
+    int whisper;
+    int volume;  // left volume of the last call-volume record
+};
+std::vector<AudioCallerView> AudioCallers();
+
+// ---- Application framework ------------------------------------------------------------------
+
+// Running LED blinks and vibrations, by handle.
+struct LedView {
+    int handle;
+    int led;
+    int setting;
+    int onTime;
+    int offTime;
+    int count;  // -1: until cleared
+};
+std::vector<LedView> LedBlinks();
+struct VibrationView {
+    int handle;
+    int level;
+    int onTime;
+    int offTime;
+    int count;  // -1: until stopped
+};
+std::vector<VibrationView> Vibrations();
+
+// The last backlight request of each display.
+struct BacklightView {
+    int lcdType;
+    int onTime;  // -1: always on
+    int dimTime;
+};
+std::vector<BacklightView> Backlights();
+
+// What AmGetNotifyStateByScreen(screen, item) answers (default 0).
+void SetNotifyState(int screen, int item, int state);
+
+// Effect sounds by type, as the players and AppSndStopEffectSound left them.
+struct EffectView {
+    int type;
+    int soundType;  // -1 when played without one
+    bool playing;
+    int repeatMode;  // 0 once, 3 repeat
+    int path;
+    int volume;
+    bool vibrate;
+};
+std::vector<EffectView> Effects();
+// Effect-sound player objects handed out by AppSndQueryInterface and not yet released.
+int EffectPlayers();
+// How long an effect played once lasts before its completion callback (default 1000 ms).
+void SetEffectDuration(long long ms);
 
 }  // namespace tmxhost

@@ -209,7 +209,16 @@ std::set<std::string> ExportedCFunctions() {
         "CallCommonSvcGetCtRecordbyEmail CallCommonSvcGetCtRecordByPrimaryID "
         "CallCommonSvcGetFdnRecordbyNum CallCommonSvcGetFdnRecordbyFdnID "
         "CallCommonSvcCheckFdnNumberExist CallCommonSvcGetEntryInfobyNum "
-        "CallCommonSvcGetDisplayName CallCommonSvcIsValidPrimaryID");
+        "CallCommonSvcGetDisplayName CallCommonSvcIsValidPrimaryID "
+        "CallIsTouchKey CallIs3x4Key CallGetKeyClass CallIsUnlockKey "
+        "CallIsPossibleKeypadLock CallIsVibAlertType CallIsMelodyAlertType CallSetRingToneStep "
+        "CallIsAcmValid CallSetBackLight CallStartGSensor CallStopGSensor "
+        "CallInterrogateForwardState CallCheckCallControl CallCheckSimCallControl "
+        "CallIsAnykeyAnswerMode CallSetMissedCount CallGetMissedCount CallIncreaseMissedCount "
+        "CallGetElapsedTime CallCreateTimer CallStartTimer CallDeleteTimer CallCancelTimer "
+        "CallIsTimerActive CallIsBgmRunning CallIsInternalUmsAccessible CallIsMtpWorking "
+        "CallIsSlideUp CallIsLcdHorizontal CallLedBlink CallLedClear CallVibStart CallVibStop "
+        "CallIsVibStop CallIsEarJackInserted");
     return {std::istream_iterator<std::string>(names), {}};
 }
 

@@ -25,6 +25,7 @@ void HostTest::TearDown() {
         ADD_FAILURE() << "platform timer " << timer.handle << " (" << timer.name << ") left alive";
     }
     EXPECT_EQ(tmxhost::OpenRegistryHandles(), 0) << "registry handles left open";
+    EXPECT_EQ(tmxhost::EffectPlayers(), 0) << "effect-sound players left unreleased";
 }
 
 void HostTest::Load() {

@@ -5,6 +5,7 @@
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/Mgr/CallTimer.h"
+#include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallSound.h"
 #include "Commands.h"
 #include "ExampleCallApp.h"
 #include "Module.h"
@@ -23,6 +24,9 @@ const char kUsage[] =
     "\"123#\" tone by tone, hold it for a waiting call whose caller it looks up in the address\n"
     "book, answer, release. The timeline shows every telephony request (->) and the\n"
     "network's answers (<-) with their clock times.\n"
+    "Last, a call rings in with LED and vibration, is answered on its own audio path (path,\n"
+    "mute and volume), hears an effect sound and is released; that timeline also shows the\n"
+    "LED, vibration, sound-state, audio-caller and effect-sound calls.\n"
     "\n"
     "options:\n"
     "  --data DIR          data folder (default $TMXHOST_DATA_ROOT, else\n"
@@ -59,18 +63,23 @@ private:
     int m_slowTicks = 0;
 };
 
-// Prints the telephony requests of the call log and the network's answers in time order.
+// Prints the platform calls of the call log whose names begin with one of the prefixes
+// (telephony requests by default) and the network's answers, in time order.
 class Timeline {
 public:
-    explicit Timeline(long long start) : m_start(start) {}
+    explicit Timeline(long long start, std::vector<std::string> prefixes = {"Tapi"})
+        : m_start(start), m_prefixes(std::move(prefixes)) {}
 
     // Prints the requests made since the last print.
     void Requests() {
         const std::vector<tmxhost::Call>& calls = tmxhost::Calls();
         for (; m_printed < calls.size(); ++m_printed) {
             const tmxhost::Call& call = calls[m_printed];
-            if (call.name.rfind("Tapi", 0) == 0) {
-                std::printf("  %5lld ms  -> %s\n", call.time - m_start, call.Text().c_str());
+            for (const std::string& prefix : m_prefixes) {
+                if (call.name.rfind(prefix, 0) == 0) {
+                    std::printf("  %5lld ms  -> %s\n", call.time - m_start, call.Text().c_str());
+                    break;
+                }
             }
         }
     }
@@ -87,6 +96,7 @@ public:
 
 private:
     long long m_start;
+    std::vector<std::string> m_prefixes;
     std::size_t m_printed = tmxhost::Calls().size();
 };
 
@@ -194,6 +204,85 @@ bool RunCalls() {
     return ok && exact;
 }
 
+constexpr int kVoicePriority = 2;
+constexpr int kPathReceiver = 0x1;
+constexpr int kPathSpeaker = 0x2;
+constexpr int kConnectTone = 12;
+bool g_effectDone = false;
+
+int OnEffectDone(void*) {
+    g_effectDone = true;
+    return 1;
+}
+
+std::string AudioCallerText() {
+    std::string text = "no audio caller";
+    for (const tmxhost::AudioCallerView& c : tmxhost::AudioCallers()) {
+        char line[160];
+        std::snprintf(line, sizeof(line),
+                      "audio caller %d: path 0x%x, mute %d, rx mute %d, whisper %d, volume %d",
+                      c.handle, c.path, c.mute, c.rxMute, c.whisper, c.volume);
+        text = line;
+    }
+    return text;
+}
+
+// An incoming call: ring with LED and vibration, answer on the call's audio path, an effect
+// sound, release.
+bool RunRingingCall() {
+    Timeline timeline(tmxhost::Now(), {"Tapi", "Am", "Av", "Ssm", "AppSnd"});
+    tmxhost::SetCallListener([&timeline](const tmxhost::CallView& call) {
+        timeline.Event("call " + std::to_string(call.handle) + " " + call.state + " from " +
+                       call.number);
+    });
+    example::CallControl control;
+    tmxhost::IncomingCall("+441632960111");
+    timeline.Step("ring: blink the LED and vibrate");
+    bool ok = CallLedBlink() == 1 && CallVibStart(nullptr) == 1;
+    timeline.Step(std::to_string(tmxhost::LedBlinks().size()) + " LED blink and " +
+                  std::to_string(tmxhost::Vibrations().size()) + " vibration running");
+    tmxhost::RunFor(1500);
+
+    timeline.Step("answer: LED and vibration off, open the call's audio path");
+    ok = CallLedClear() == 1 && CallVibStop() == 1 && ok;
+    ok = control.Answer() == 1 && ok;
+    {
+        example::AudioCall audio;
+        audio.SetPath(kPathReceiver, 0);
+        ok = audio.OpenPath(kVoicePriority) > 0 && ok;
+        timeline.Step("speaker on, microphone live, volume 4");
+        ok = audio.SetPath(kPathSpeaker, 1) == 1 && audio.SetMuteMode(0, 1) == 1 &&
+             audio.SetVolume(4) == 1 && ok;
+        timeline.Step(AudioCallerText());
+        tmxhost::RunFor(500);
+
+        timeline.Step("mute the microphone and play the connect tone once");
+        ok = audio.SetMuteMode(1, 1) == 1 && ok;
+        timeline.Step(AudioCallerText());
+        {
+            CCallSound sound;
+            g_effectDone = false;
+            ok = sound.SetVolume(kConnectTone, 3) == 1 &&
+                 sound.Play(kConnectTone, 0, 0, OnEffectDone) == 1 && ok;
+            ok = RunUntil([] { return g_effectDone; }, 3000) && ok;
+            timeline.Event("connect tone done");
+            sound.Stop();
+        }
+        ok = audio.SetMuteMode(0, 1) == 1 && ok;
+
+        timeline.Step("release: close the audio path");
+        ok = control.Release() == 1 && ok;
+        ok = audio.ClosePath(kVoicePriority) == 1 && control.Destroy() == 1 && ok;
+        timeline.Requests();
+    }
+    tmxhost::SetCallListener({});
+    ok = ok && tmxhost::LedBlinks().empty() && tmxhost::Vibrations().empty() &&
+         tmxhost::AudioCallers().empty();
+    std::printf("\nLED, vibration and audio caller after the call: %s\n",
+                ok ? "all released" : "NOT as expected");
+    return ok;
+}
+
 }  // namespace
 
 int RunDemo(int argc, char** argv, int first) {
@@ -248,6 +337,9 @@ int RunDemo(int argc, char** argv, int first) {
     SeedAddressBook();
     std::printf("\nA call through the example application:\n");
     bool callsOk = RunCalls();
+
+    std::printf("\nAn incoming call with ring, audio path and an effect sound:\n");
+    callsOk = RunRingingCall() && callsOk;
 
     module.Unload();
     std::printf("\nUnloaded (module class registered: %s)\n",

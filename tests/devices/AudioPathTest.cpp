@@ -1,0 +1,176 @@
+// The audio path of a call: registration with the sound-state manager, the audio caller's
+// settings, the invalid and fake handles, and a caller destroyed while registered.
+#include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallCaller.h"
+#include "ExampleCallApp.h"
+#include "support/HostTest.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const std::vector<std::string> kAvmsCalls = {
+    "SsmRegisterSoundCallback", "SsmUnregisterSoundCallback",
+    "AvCreateCaller",           "AvDeleteCaller",
+    "AvSetSoundPath",           "AvMuteCaller",
+    "AvSetWhisperMode",         "AvSetCallVolume"};
+
+class AudioPathTest : public HostTest {};
+
+TEST_F(AudioPathTest, GrantedCallCarriesPathMuteWhisperAndVolumeUntilClosed) {
+    example::AudioCall call;
+    EXPECT_EQ(call.SetPath(0x21, 0), 1);
+    const int hCaller = call.OpenPath(2);
+    ASSERT_GT(hCaller, 0);
+    EXPECT_EQ(call.GetCaller(), hCaller);
+    EXPECT_EQ(tmxhost::GetSoundState(2), 3);
+    EXPECT_EQ(call.SetPath(0x22, 1), 1);
+    EXPECT_EQ(call.SetMuteMode(1, 1), 1);
+    EXPECT_EQ(call.SetRxMuteMode(1, 1), 1);
+    EXPECT_EQ(call.SetWhisperMode(1, 1), 1);
+    EXPECT_EQ(call.SetVolume(6), 1);
+    const std::string h = std::to_string(hCaller);
+    EXPECT_THAT(
+        tmxhost::CallTexts(kAvmsCalls),
+        ElementsAre("SsmRegisterSoundCallback(2, 0, callback, object)", "AvCreateCaller(2, 33)",
+                    "AvSetSoundPath(" + h + ", 34)",
+                    // Each mute request sends only its own mode.
+                    "AvMuteCaller(" + h + ", 0, 1, 0, 0, 0, 0, 0)",
+                    "AvMuteCaller(" + h + ", 0, 0, 1, 0, 0, 0, 0)",
+                    "AvSetWhisperMode(" + h + ", 1)", "AvSetCallVolume(" + h + ", 0, 6, 0, 0)"));
+    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::OpenPath: Ok - hAvCaller=" + h + "\n", 0x200E6));
+    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::SetVolume: volume.leftVolume = 6 \n", 0x200E6));
+
+    tmxhost::ClearCalls();
+    EXPECT_EQ(call.ClosePath(2), 1);
+    EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls),
+                ElementsAre("AvDeleteCaller(" + h + ")", "SsmUnregisterSoundCallback(2)"));
+    EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
+    EXPECT_EQ(tmxhost::GetSoundState(2), 0);
+    // The settings outlive the caller.
+    EXPECT_EQ(call.GetCaller(), -1);
+    EXPECT_EQ(call.GetPath(), 0x22);
+    EXPECT_EQ(call.GetMuteMode(), 1);
+    EXPECT_EQ(call.GetRxMuteMode(), 1);
+    EXPECT_EQ(call.GetWhisperMode(), 1);
+}
+
+TEST_F(AudioPathTest, InvalidAndFakeHandlesRefuseEveryCallerOperationButKeepTheModes) {
+    const struct {
+        int handle;
+        const char* suffix;
+    } kCases[] = {{-1, "m_hAvCaller is invalid_hObj\n"}, {-2, "CALL_FAKE_CALL_CALLER_HANDLE\n"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.handle);
+        tmxhost::TakeTraces();
+        example::AudioCall call;
+        EXPECT_EQ(call.SetCaller(c.handle), 1);
+        EXPECT_EQ(call.SetMuteMode(1, 1), 0);
+        EXPECT_EQ(call.SetRxMuteMode(1, 1), 0);
+        EXPECT_EQ(call.SetWhisperMode(1, 1), 0);
+        EXPECT_EQ(call.SetVolume(9), 0);
+        EXPECT_EQ(call.ApplyPath(), 0);
+        EXPECT_EQ(call.SetPath(5, 1), 1);  // whatever ApplyPath answered
+        EXPECT_EQ(call.GetMuteMode() + call.GetRxMuteMode() + call.GetWhisperMode(), 3);
+        const std::string s = c.suffix;
+        EXPECT_THAT(
+            TraceTexts(0xBA),
+            ElementsAre("CCallCaller::SetMuteMode: " + s, "CCallCaller::SetRxMuteMode: " + s,
+                        "CCallCaller::SetWhisperMode: " + s, "CCallCaller::SetVolume: " + s,
+                        "CCallCaller::ApplyPath: " + s, "CCallCaller::ApplyPath: " + s));
+        // Not applying touches nothing either.
+        EXPECT_EQ(call.SetMuteMode(0, 0), 1);
+        EXPECT_EQ(call.GetMuteMode(), 0);
+    }
+    EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls), IsEmpty());
+}
+
+TEST_F(AudioPathTest, BusyPriorityRefusesARealCallerAndRegistersAFakeOne) {
+    tmxhost::SetSoundState(2, 0, 3);
+    example::AudioCall call;
+    call.SetCaller(4);
+    EXPECT_EQ(call.OpenPath(2), 0);
+    EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls), IsEmpty());
+    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n"));
+
+    call.SetCaller(-2);
+    EXPECT_EQ(call.OpenPath(2), -2);
+    EXPECT_TRUE(tmxhost::IsSoundCallbackRegistered(2));
+    // A fake caller is forgotten, never deleted; the priority is still given back.
+    tmxhost::ClearCalls();
+    EXPECT_EQ(call.ClosePath(2), 1);
+    EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls), ElementsAre("SsmUnregisterSoundCallback(2)"));
+    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::ClosePath: delete AvCaller(-2)\n"));
+    EXPECT_EQ(call.GetCaller(), -1);
+    // With nothing to close only the entry trace is left.
+    tmxhost::ClearCalls();
+    EXPECT_EQ(call.ClosePath(2), 1);
+    EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls), IsEmpty());
+}
+
+TEST_F(AudioPathTest, VirtualPathOpensAndClosesOnceAndLeavesTheCaller) {
+    example::AudioCall call;
+    EXPECT_EQ(call.OpenVirtualPath(), 1);
+    EXPECT_EQ(call.OpenVirtualPath(), 0);
+    const int hCaller = call.GetCaller();
+    EXPECT_EQ(call.CloseVirtualPath(), 1);
+    EXPECT_EQ(call.CloseVirtualPath(), 0);
+    EXPECT_THAT(tmxhost::CallTexts(
+                    {"SsmRegisterSoundCallback", "SsmUnregisterSoundCallback", "AvDeleteCaller"}),
+                ElementsAre("SsmRegisterSoundCallback(0, 0, callback, object)",
+                            "SsmUnregisterSoundCallback(0)"));
+    EXPECT_THAT(TraceTexts(0xBA),
+                ElementsAre("CCallCaller::OpenVirtualPath: state != AM_SNDSTATE_NONE\n",
+                            "CCallCaller::CloseVirtualPath: state == AM_SNDSTATE_NONE\n"));
+    EXPECT_EQ(call.GetCaller(), hCaller);
+    EXPECT_EQ(call.ClosePath(0), 1);  // the application deletes the caller
+}
+
+TEST_F(AudioPathTest, LateGrantReachesTheCallerOnlyWhileItIsRegistered) {
+    tmxhost::SetSoundGrantDelay(100);
+    example::AudioCall call;
+    EXPECT_EQ(call.OpenPath(2), -1);  // not granted yet
+    tmxhost::Advance(100);
+    EXPECT_EQ(tmxhost::AudioCallers().size(), 1u);
+    EXPECT_EQ(call.GetCaller(), tmxhost::AudioCallers()[0].handle);
+    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::AmSoundCallback: priority (2) cmd (1) type (0)\n"));
+    call.ClosePath(2);
+
+    // Destroyed while the grant is still due: the registration goes with it.
+    example::AudioCall* pCall = new example::AudioCall;
+    pCall->OpenPath(4);
+    tmxhost::ClearCalls();
+    delete pCall;
+    EXPECT_THAT(tmxhost::CallTexts(), ElementsAre("SsmUnregisterSoundCallback(4)"));
+    tmxhost::Advance(500);
+    EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
+}
+
+TEST_F(AudioPathTest, DestructionUnregistersOnlyWhatTheCallerStillHolds) {
+    example::AudioCall fake;
+    fake.SetCaller(-2);
+    {
+        example::AudioCall first;
+        first.OpenVirtualPath();
+        first.OpenPath(2);
+        first.ClosePath(2);
+        // The fake call registers priority 0 over the first caller's registration.
+        fake.OpenPath(0);
+        tmxhost::ClearCalls();
+    }
+    EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
+    EXPECT_TRUE(tmxhost::IsSoundCallbackRegistered(0));
+    EXPECT_TRUE(tmxhost::SendSoundCommand(0, 0, 2));  // reaches the fake call, which keeps -2
+    EXPECT_EQ(fake.GetCaller(), -2);
+    fake.ClosePath(0);
+    EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
+}
+
+TEST_F(AudioPathTest, CallbackWithoutUserDataIsReported) {
+    EXPECT_EQ(CCallCaller::SsmSoundCallback(2, 0, 1, nullptr), 0);
+    ExpectReports({"pCaller != NULL"});
+    EXPECT_THAT(TraceTexts(0x200E6),
+                ElementsAre("CCallCaller::AmSoundCallback: priority (2) cmd (1) type (0)\n"));
+}
+
+}  // namespace
