@@ -45,14 +45,14 @@ std::string FormatV(const char* format, va_list args) {
     return text;
 }
 
-bool ParseChannels(std::string_view spec, bool& all, std::set<unsigned>& channels,
+bool ParseChannels(std::string_view list, bool& all, std::set<unsigned>& channels,
                    std::string* error) {
     all = false;
     channels.clear();
-    while (!spec.empty()) {
-        std::size_t comma = spec.find(',');
-        std::string word(spec.substr(0, comma));
-        spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
+    while (!list.empty()) {
+        std::size_t comma = list.find(',');
+        std::string word(list.substr(0, comma));
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
         if (word.empty()) {
             continue;
         }
@@ -79,8 +79,8 @@ void ConfigureFromEnvironment() {
         return;
     }
     state.printConfigured = true;
-    if (const char* spec = std::getenv("TMXHOST_TRACE")) {
-        ParseChannels(spec, state.printAll, state.printChannels, nullptr);
+    if (const char* list = std::getenv("TMXHOST_TRACE")) {
+        ParseChannels(list, state.printAll, state.printChannels, nullptr);
     }
     if (const char* file = std::getenv("TMXHOST_TRACE_FILE")) {
         state.out = std::fopen(file, "a");
