@@ -573,7 +573,8 @@ int CCallCommonCtRecord::GetCtRecordByMoInfo(CallCommonMoInfo* pMoInfo,
     Copy(query.PhoneNumberInfo.szPhoneNumber, szNumber);
     if (CtSvcDbPhoneNumberGetCount(&query) > 0) {
         HeapArray<CtSvcPhoneNumberRecord> pNumberRecord(1, __LINE__);
-        if (!CALL_REQUIRE(pNumberRecord.Get() != NULL)) {
+        if (pNumberRecord.Get() == NULL) {
+            CALL_REPORT_REQUIRE("pNumberRecord != NULL");
             return 0;
         }
         CtSvcDbPhoneNumberGetRecords(&query, pNumberRecord.Get(), 1);

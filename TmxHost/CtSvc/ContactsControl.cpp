@@ -29,9 +29,10 @@ class Transaction {
 public:
     Transaction() : m_open(Contacts().Execute("SAVEPOINT host_change")) {}
     ~Transaction() {
-        if (m_open) {
-            Contacts().Execute("ROLLBACK TO host_change");
-            Contacts().Execute("RELEASE host_change");
+        if (m_open && !(Contacts().Execute("ROLLBACK TO host_change") &&
+                        Contacts().Execute("RELEASE host_change"))) {
+            // The outermost savepoint could not end (a lock held elsewhere): end it all.
+            Contacts().Execute("ROLLBACK");
         }
     }
     bool Open() const { return m_open; }
@@ -168,15 +169,19 @@ int InsertSdn(const std::string& name, const std::string& number) {
     return ok ? LastId() : 0;
 }
 
+// Why the last change failed, taken before its rollback clears the database's message.
+std::string& LastError() {
+    static std::string error;
+    return error;
+}
+
 // Runs `change` in a savepoint; its result stands only when the savepoint commits.
 template <class Change>
 auto Changed(Change change) -> decltype(change()) {
     Transaction transaction;
-    if (!transaction.Open()) {
-        return {};
-    }
-    auto result = change();
+    auto result = transaction.Open() ? change() : decltype(change()){};
     if (!result || !transaction.Commit()) {
+        LastError() = Contacts().Error();
         return {};
     }
     return result;
@@ -386,7 +391,7 @@ bool Replace(Fill fill, std::string* error) {
         return SetError(error, Contacts().Error());
     }
     bool ok = Changed([&] { return ClearAll() && fill(); });
-    return ok ? true : SetError(error, "contacts database: " + Contacts().Error());
+    return ok ? true : SetError(error, "contacts database: " + LastError());
 }
 
 }  // namespace

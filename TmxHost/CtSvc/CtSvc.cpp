@@ -1,4 +1,5 @@
 // TmxCtSvc on the host: the contacts service's queries over the SQLite contacts database.
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -140,7 +141,9 @@ extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
     if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", {Arg(pszNumber)})) {
         return static_cast<int>(*fault);
     }
-    return detail::ContactsStateOf().digitsToCompare;
+    int digits = detail::ContactsStateOf().digitsToCompare;
+    // Comparing every digit: the whole number is the trailing part.
+    return digits > 0 ? digits : static_cast<int>(strnlen(pszNumber != nullptr ? pszNumber : "", INT_MAX));
 }
 
 extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) {

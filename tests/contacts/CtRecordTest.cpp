@@ -1,0 +1,343 @@
+// Caller identification: contact, FDN and SDN lookups through the exported functions, over an
+// address book filled through the host, and the display name.
+#include <functional>
+#include <tuple>
+#include <vector>
+
+#include "CallCommonSvc/Util/CallCommonCtRecord.h"
+#include "contacts/ContactsSupport.h"
+#include "support/HostTest.h"
+
+namespace {
+
+const unsigned kFail = 0xBA;
+using Texts = std::vector<std::string>;
+
+// What the call screen takes from a filled record, on one line.
+std::string Shown(const CallCommonCtRecord& r) {
+    auto n = [](int value) { return std::to_string(value); };
+    return n(r.nPrimaryId) + " " + r.szFirstName + "|" + r.szLastName + " img:" + r.szImage +
+           " ring:" + r.szRingtone + " vib:" + r.szVibration +
+           " num:" + r.PhoneNumberInfo.szPhoneNumber + "/" + n(r.PhoneNumberInfo.PhoneType) +
+           " id:" + n(r.nPhoneNumberId) + "," + n(r.nPhoneNumberId2) + " dev:" + n(r.nDevType) +
+           " kind:" + n(r.nRecordKind);
+}
+
+int ByHandle(int personIndex, CallCommonCtRecord& record) {
+    return CCallCommonCtRecord::GetInstance()->GetRecordbyHperson((1 << 30) | personIndex, &record);
+}
+
+// The facade's traces since the last call; all traces are taken.
+Texts FacadeTraces() {
+    Texts texts;
+    for (const tmxhost::Trace& trace : tmxhost::TakeTraces()) {
+        if (trace.channel == 0x800E6 && trace.text.rfind("CallCommonSvc", 0) == 0) {
+            texts.push_back(trace.text);
+        }
+    }
+    return texts;
+}
+
+class CtRecord : public LoadedTest {};
+
+}  // namespace
+
+TEST_F(CtRecord, PhoneMemoryBeatsSimSimEntriesHaveOneNameAndTheFirstContactWins) {
+    tmxhost::AddGroup({2, "Family", "/family.mp3", "pulse"});
+    tmxhost::AddContact(Person("Sim", "Entry", "07700900123", 2));
+    tmxhost::Contact anna = Person("Anna", "Berg", "07700 900123"),
+                     bob = Person("Bob", "Smith", "0611223344", 2);
+    anna.image = "/anna.jpg";
+    anna.groups = {2};
+    bob.image = "/bob.jpg";
+    tmxhost::AddContact(anna);
+    tmxhost::AddContact(bob);
+    tmxhost::AddContact(Person("Carl", "One", "0123456789"));
+    tmxhost::AddContact(Person("Dora", "Two", "0123456789"));
+    const char* kAnna =
+        "2 Anna|Berg img:/anna.jpg ring:/family.mp3 vib:pulse num:07700 900123/3 id:2,2 dev:1 "
+        "kind:0";
+    const struct {
+        const char *number, *shown;
+    } cases[] = {{"07700900123", kAnna},
+                 {"0611223344", "3 Bob| img: ring: vib: num:0611223344/3 id:3,3 dev:2 kind:0"},
+                 {"0123456789", "4 Carl|One img: ring: vib: num:0123456789/3 id:4,4 dev:1 kind:0"}};
+    for (const auto& c : cases) {
+        CallCommonCtRecord r = Pattern();
+        ASSERT_EQ(Lookup(c.number, r), 1) << c.number;
+        EXPECT_EQ(Shown(r), c.shown);
+    }
+}
+
+TEST_F(CtRecord, TrailingDigitsAreChosenAroundTheIdentityPrefix) {
+    const struct {
+        int compare;
+        const char *dialled, *looked;
+    } cases[] = {{8, "*31#01234567890", "34567890"}, {8, "#31#12345", "12345"},
+                 {8, "*31#0123456", "0123456"},      {8, "*31#01234567", "01234567"},
+                 {8, "01234567890", "34567890"},     {8, "12345", "12345"},
+                 {8, "+441234567890", "34567890"},   {4, "#31#12345", "12345"},
+                 {5, "*31#01234567", "34567"},       {20, "*31#01234567890", "*31#01234567890"}};
+    for (const auto& c : cases) {
+        tmxhost::SetDigitsToCompare(c.compare);
+        tmxhost::ClearCalls();
+        Found(c.dialled);
+        EXPECT_EQ(tmxhost::CallTexts({"CtSvcDbPhoneNumberGetCount"}),
+                  Texts{"CtSvcDbPhoneNumberGetCount(\"" + std::string(c.looked) + "\")"})
+            << c.compare << " " << c.dialled;
+    }
+}
+
+TEST_F(CtRecord, FdnModeSearchesTheFdnFirstAndEachOrderFallsBack) {
+    int annaId = tmxhost::AddContact(Person("Anna", "Berg", "02079460000"));
+    tmxhost::AddContact(Person("Bob", "Smith", "0555123456"));
+    tmxhost::AddFdn("Office", "02079460000");
+    tmxhost::AddFdn("Help", "0800111222");
+    const std::string kNum = "CallCommonSvcGetCtRecordbyNum:  ";
+    const std::string kMo = "CallCommonSvcGetCtRecordByMoInfo:  ";
+    CallCommonCtRecord r = Pattern();
+    tmxhost::TakeTraces();
+    EXPECT_EQ(Found("02079460000"), "Anna");
+    EXPECT_EQ(FacadeTraces(), Texts{kNum + "return TRUE !!!\n"});
+    ASSERT_EQ(Lookup("0800111222", r), 1);
+    EXPECT_EQ(FacadeTraces(), Texts{kNum + "GetCtRecordbyNum FALSE search the FDN DB !!!\n"});
+    EXPECT_EQ(Shown(r), "0 Help| img: ring: vib: num:0800111222/10 id:-1,-1 dev:2 kind:1");
+    EXPECT_EQ(r.nFdnId, 2);
+
+    tmxhost::SetTapiResult("SimGetFdnEnable", 1);
+    ASSERT_EQ(Lookup("02079460000", r), 1);
+    EXPECT_EQ(FacadeTraces(), Texts({kNum + "FDN Mode...!\n", kNum + "return TRUE !!!\n"}));
+    EXPECT_EQ(Shown(r), "0 Office| img: ring: vib: num:02079460000/10 id:-1,-1 dev:2 kind:1");
+    EXPECT_EQ(Found("0555123456"), "Bob");
+    EXPECT_EQ(FacadeTraces(), Texts({kNum + "FDN Mode...!\n",
+                                     kNum + "GetFdnRecordbyNum FALSE search the Phone DB !!!\n"}));
+    CallCommonMoInfo info{annaId, 0, {0, 3, 0, "02079460000"}};
+    ASSERT_EQ(CallCommonSvcGetCtRecordByMoInfo(&info, &r), 1);
+    EXPECT_EQ(FacadeTraces(),
+              Texts({kMo + "FDN Mode...!\n", kMo + "GetCtRecordByMoInfo TRUE !!!\n"}));
+    EXPECT_STREQ(r.szFirstName, "Office");
+}
+
+TEST_F(CtRecord, MoInfoSdnCallsSkipTheContactsAndPrimaryIdZeroFallsBackToTheFdn) {
+    int annaId = tmxhost::AddContact(Person("Anna", "Berg", "02079460000"));
+    tmxhost::AddSdn("Customer care", "150");
+    tmxhost::AddFdn("Help", "0800111222");
+    tmxhost::ClearCalls();
+    CallCommonMoInfo sdn{1, 0, {0, 11, 0, "150"}};
+    CallCommonCtRecord r = Pattern();
+    ASSERT_EQ(CallCommonSvcGetCtRecordByMoInfo(&sdn, &r), 1);
+    for (const tmxhost::Call& call : tmxhost::Calls()) {
+        EXPECT_EQ(call.name.find("CtSvcDbP"), std::string::npos) << call.Text();
+    }
+    EXPECT_EQ(std::string(r.szFirstName) + "/" + r.PhoneNumberInfo.szPhoneNumber,
+              "Customer care/150");
+    EXPECT_EQ(r.nPersonId * 100 + r.nDevType * 10 + r.nRecordKind, 122);
+    EXPECT_EQ(r.nPrimaryId, Pattern().nPrimaryId);  // written field by field, nothing else
+
+    CallCommonMoInfo noId{0, 0, {0, 3, 0, "0800111222"}};
+    ASSERT_EQ(CallCommonSvcGetCtRecordByMoInfo(&noId, &r), 1);
+    EXPECT_TRUE(
+        tmxhost::HasTrace("CCallCommonCtRecord::GetCtRecordByMoInfo: nPrimaryID in MoInfo "
+                          "is CALL_INVALID_CONTACT_INDEX !!!\n",
+                          kFail));
+    EXPECT_EQ(Shown(r), "0 Help| img: ring: vib: num:0800111222/10 id:-1,-1 dev:2 kind:1");
+
+    CallCommonMoInfo call{annaId, 77, {5, 0, 9, "02079460000"}};
+    ASSERT_EQ(CallCommonSvcGetCtRecordByMoInfo(&call, &r), 1);
+    // The call's data ID and number information, with the stored number's type.
+    const CtSvcPhoneNumberInfo& n = r.PhoneNumberInfo;
+    EXPECT_EQ(r.nDataID * 1000 + n.nAasId * 100 + n.UseType * 10 + n.PhoneType, 77593);
+}
+
+TEST_F(CtRecord, PersonEtcDataOverridesTheGroupInBothLookups) {
+    tmxhost::AddGroup({2, "Family", "/g.mp3", "g-vib"});
+    const std::string kLong(1500, 'x'), kCut(960, 'x');
+    const struct {
+        std::optional<std::string> ringtone, vibration, dtmf;
+        std::string expected;  // ringtone|vibration|dtmf
+    } cases[] = {{std::nullopt, std::nullopt, std::nullopt, "/g.mp3|g-vib|"},
+                 {"/p.mp3", "p-vib", "1234", "/p.mp3|p-vib|1234"},
+                 {"", "", "", "/g.mp3|g-vib|"},  // empty values keep the group's
+                 {kLong, std::nullopt, kLong, kCut + "|g-vib|" + kCut}};
+    int i = 0;
+    for (const auto& c : cases) {
+        tmxhost::Contact p = Person("P", "Q", "07000" + std::to_string(100 + i++));
+        p.groups = {2};
+        std::tie(p.ringtone, p.vibration, p.dtmf) = std::tie(c.ringtone, c.vibration, c.dtmf);
+        CallCommonCtRecord byId = Pattern(), byHandle = Pattern();
+        ASSERT_EQ(CallCommonSvcGetCtRecordByPrimaryID(tmxhost::AddContact(p), &byId), 1);
+        ASSERT_EQ(ByHandle(byId.nPersonId, byHandle), 1);
+        for (const CallCommonCtRecord* r : {&byId, &byHandle}) {
+            EXPECT_EQ(std::string(r->szRingtone) + "|" + r->szVibration + "|" + r->szDtmf,
+                      c.expected)
+                << i;
+        }
+    }
+}
+
+TEST_F(CtRecord, ByHandleGroupOneNeverGivesTheFallbackRingtone) {
+    tmxhost::AddGroup({1, "Everyone", "/g1.mp3", ""});
+    tmxhost::AddGroup({3, "Work", "/g3.mp3", ""});
+    CallCommonCtRecord ra = Pattern(), rb = Pattern();
+    tmxhost::Contact a = Person("A", "", ""), b = Person("B", "", "");
+    a.groups = {1};
+    b.groups = {3};
+    CallCommonSvcGetCtRecordByPrimaryID(tmxhost::AddContact(a), &ra);
+    CallCommonSvcGetCtRecordByPrimaryID(tmxhost::AddContact(b), &rb);
+    // Without the membership answer only the joined-group fallback can supply a ringtone.
+    tmxhost::FailCall("CtSvcDbGroupMemberGetRecords", 0, 1, -1);
+    ASSERT_EQ(ByHandle(ra.nPersonId, ra) + ByHandle(rb.nPersonId, rb), 2);
+    EXPECT_STREQ(ra.szRingtone, "");
+    EXPECT_STREQ(rb.szRingtone, "/g3.mp3");
+
+    tmxhost::ClearCalls();
+    ra = Pattern();
+    EXPECT_EQ(CCallCommonCtRecord::GetInstance()->GetRecordbyHperson(-1, &ra), 0);
+    EXPECT_TRUE(Untouched(ra));
+    EXPECT_EQ(tmxhost::CallTexts(), Texts{});
+}
+
+TEST_F(CtRecord, LastMarkedPersonStandsForTheContactAndYear1899IsNoDate) {
+    tmxhost::Contact a = Person("A", "", "0711"), b = Person("B", "", "0722"),
+                     c = Person("C", "", "0733"), d = Person("D", "", "0744");
+    a.ringtone = "/a.mp3";
+    c.ringtone = "/c.mp3";
+    b.representative = d.representative = false;
+    std::tie(b.year, b.month, b.day, c.year, c.month, c.day) = std::tuple(1990, 5, 6, 1899, 7, 8);
+    std::tie(d.year, d.month, d.day) = std::tuple(2001, 2, 3);
+    int id = tmxhost::AddContact(a);
+    tmxhost::AddPerson(id, b);
+    int chosen = tmxhost::AddPerson(id, c);
+    tmxhost::AddPerson(id, d);
+    CallCommonCtRecord r = Pattern();
+    ASSERT_EQ(CallCommonSvcGetCtRecordByPrimaryID(id, &r), 1);
+    EXPECT_EQ(r.nPersonId, chosen);
+    EXPECT_EQ(std::string(r.PhoneNumberInfo.szPhoneNumber) + " " + r.szRingtone, "0733 /c.mp3");
+    EXPECT_EQ(r.nYear * 10000 + r.nMonth * 100 + r.nDay, 19900506);  // the first dated person
+    ASSERT_EQ(ByHandle(chosen, r), 1);
+    EXPECT_EQ(r.nYear * 10000 + r.nMonth * 100 + r.nDay, 0);
+}
+
+TEST_F(CtRecord, DisplayNameFollowsTheViewOrderAndKeepsFiftyWholeCharacters) {
+    auto times = [](const std::string& s, int n) {
+        std::string out;
+        while (n-- > 0) {
+            out += s;
+        }
+        return out;
+    };
+    const std::string e = "\xC3\xA9", han = "\xE4\xB8\xAD", smile = "\xF0\x9F\x98\x80";
+    const std::string a30 = times("a", 30), b30 = times("b", 30);
+    const struct {
+        int order;
+        std::string first, last, expected;
+    } cases[] = {{0, "Anna", "Berg", "Anna Berg"},
+                 {1, "Anna", "Berg", "Berg Anna"},
+                 {0, "Anna", "", "Anna"},
+                 {1, "", "Berg", "Berg"},
+                 {0, a30, b30, a30 + " " + times("b", 19)},
+                 {1, a30, b30, b30 + " " + times("a", 19)},
+                 {0, times(e, 60), "Berg", times(e, 50)},
+                 {1, times(e, 60), "Berg", "Berg " + times(e, 45)},
+                 {0, times(han, 60), "", times(han, 50)},
+                 {1, times(han, 60), "Li", "Li " + times(han, 47)},
+                 {0, times("a", 49) + smile + "b", "", times("a", 49) + smile}};
+    for (const auto& c : cases) {
+        tmxhost::SetNvInt(1417, c.order);
+        char name[302];
+        std::memset(name, 'Z', sizeof(name));
+        EXPECT_EQ(CallCommonSvcGetDisplayName(c.first.c_str(), c.last.c_str(), name), 1);
+        EXPECT_EQ(std::string(name, strnlen(name, sizeof(name))), c.expected)
+            << c.order << " '" << c.first << "' '" << c.last << "'";
+    }
+}
+
+TEST_F(CtRecord, DeletedContactsAreInvalidAndFdnOnlyNumbersAreKnown) {
+    int id = tmxhost::AddContact(Person("Anna", "Berg", "02079460000"));
+    tmxhost::AddContact(Person("Sim", "", "0611223344", 2));
+    tmxhost::AddFdn("Help", "0800111222");
+    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(id), 1);
+    for (std::string number : {"02079460000", "0611223344", "0800111222", "0999999999"}) {
+        EXPECT_EQ(CallCommonSvcGetEntryInfobyNum(number.data()), number != "0999999999") << number;
+    }
+    ASSERT_TRUE(tmxhost::DeleteContact(id));
+    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(id), 0);
+    EXPECT_TRUE(tmxhost::HasTrace(
+        "CCallCommonCtRecord::IsValidPrimaryID: Primary ID [1] is INVALID, return FALSE!\n", 0xE6));
+}
+
+TEST_F(CtRecord, EveryFailedPlatformCallGivesNothingOrTheWholeContact) {
+    tmxhost::AddGroup({2, "Family", "/g.mp3", "g-vib"});
+    tmxhost::Contact anna = Person("Anna", "Berg", "02079460000");
+    anna.groups = {2};
+    anna.ringtone = "/p.mp3";
+    anna.dtmf = "12";
+    CallCommonMoInfo info{tmxhost::AddContact(anna), 9, {0, 3, 0, "02079460000"}};
+    tmxhost::AddContact(Person("Sim", "Anna", "0611223344", 2));
+    const std::function<int(CallCommonCtRecord&)> runs[] = {
+        [](CallCommonCtRecord& r) { return Lookup("02079460000", r); },
+        [](CallCommonCtRecord& r) { return Lookup("0611223344", r); },
+        [&](CallCommonCtRecord& r) { return CallCommonSvcGetCtRecordByMoInfo(&info, &r); }};
+    for (const auto& run : runs) {
+        tmxhost::ClearCalls();
+        CallCommonCtRecord clean = Pattern();
+        ASSERT_EQ(run(clean), 1);
+        const std::vector<tmxhost::Call> calls = tmxhost::Calls();
+        const std::size_t blocks = tmxhost::LiveBlocks().size();
+        for (std::size_t k = 0; k < calls.size(); ++k) {
+            int nth = 0;
+            for (std::size_t j = 0; j <= k; ++j) {
+                nth += calls[j].name == calls[k].name;
+            }
+            const std::string& name = calls[k].name;
+            tmxhost::FailCall(name, name == "CtSvcDbEtcDataGetRecords" ? -1 : 0, nth);
+            CallCommonCtRecord r = Pattern();
+            int result = run(r);
+            tmxhost::ClearFaults();
+            EXPECT_TRUE(result == 0 ? Untouched(r)
+                                    : r.nPrimaryId == clean.nPrimaryId &&
+                                          std::strcmp(r.szFirstName, clean.szFirstName) == 0)
+                << "failing " << calls[k].Text();
+            EXPECT_EQ(tmxhost::LiveBlocks().size(), blocks) << "failing " << calls[k].Text();
+        }
+    }
+    // Each allocation of the call lookup in turn; the fourth is its number record.
+    for (int nth = 1; nth <= 5; ++nth) {
+        tmxhost::FailCall("MemAllocTraceEx", 0, nth);
+        CallCommonCtRecord r = Pattern();
+        EXPECT_EQ(CallCommonSvcGetCtRecordByMoInfo(&info, &r), nth == 5 ? 1 : 0) << nth;
+        EXPECT_TRUE(nth == 5 || Untouched(r)) << nth;
+        tmxhost::ClearFaults();
+    }
+    ExpectReports({"pNumberRecord != NULL"});
+}
+
+TEST_F(CtRecord, BadNumbersAndHugeCountsFailCleanly) {
+    tmxhost::Contact anna = Person("Anna", "Berg", "01234567890");
+    anna.emails = {"anna@example.com"};
+    anna.ringtone = "/r.mp3";
+    tmxhost::AddContact(anna);
+    const std::string kHuge(10000, '1');
+    for (const char* number : {"", "abc", "+", "*31#", "#31#", kHuge.c_str(), (const char*)0}) {
+        char* n = const_cast<char*>(number);
+        CallCommonCtRecord r = Pattern();
+        EXPECT_EQ(CallCommonSvcGetCtRecordbyNum(n, &r) + CallCommonSvcGetCtRecordbyEmail(n, &r) +
+                      CallCommonSvcGetFdnRecordbyNum(n, &r) + CallCommonSvcCheckFdnNumberExist(n) +
+                      CallCommonSvcGetEntryInfobyNum(n),
+                  0)
+            << (n != nullptr ? std::string(n).substr(0, 9) : "NULL");
+        EXPECT_TRUE(Untouched(r));
+    }
+    EXPECT_EQ(Found("+44 1234 567890"), "Anna");
+
+    for (const char* count : {"CtSvcDbPhoneNumberGetCount", "CtSvcDbEtcDataGetCount"}) {
+        tmxhost::FailCall(count, 0x7FFFFFFF);
+        CallCommonCtRecord r = Pattern();
+        EXPECT_EQ(Lookup("01234567890", r), 0) << count;
+        EXPECT_TRUE(Untouched(r)) << count;
+    }
+    EXPECT_TRUE(
+        tmxhost::HasTrace("CCallCommonCtRecord::GetCtRecord ->Memalloc Failed!!!!!\n", kFail));
+    EXPECT_TRUE(tmxhost::HasTrace(
+        "CCallCommonCtRecord::GetCtRecordByPrimaryID pEtcRecords: Memalloc failed\n", kFail));
+}
