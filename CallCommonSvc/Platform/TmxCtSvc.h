@@ -170,7 +170,8 @@ TMX_API int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn);
 }
 
 static_assert(sizeof(CtSvcPhoneNumberInfo) == 64, "phone number info");
-static_assert(sizeof(CtSvcPhoneNumberRecord) == 84 && offsetof(CtSvcPhoneNumberRecord, nDevType) == 12 &&
+static_assert(sizeof(CtSvcPhoneNumberRecord) == 84 &&
+                  offsetof(CtSvcPhoneNumberRecord, nDevType) == 12 &&
                   offsetof(CtSvcPhoneNumberRecord, PhoneNumberInfo) == 20 &&
                   offsetof(CtSvcPhoneNumberRecord, PhoneNumberInfo.szPhoneNumber) == 32,
               "phone number record");
@@ -206,5 +207,6 @@ static_assert(sizeof(CtSvcEtcDataRecord) == 988 &&
 static_assert(sizeof(CtSvcFdnRecord) == 212 && offsetof(CtSvcFdnRecord, szName) == 8 &&
                   offsetof(CtSvcFdnRecord, szNumber) == 159,
               "FDN record");
-static_assert(sizeof(CtSvcSdnRecord) == 163 && offsetof(CtSvcSdnRecord, szNumber) == 121, "SDN record");
+static_assert(sizeof(CtSvcSdnRecord) == 163 && offsetof(CtSvcSdnRecord, szNumber) == 121,
+              "SDN record");
 #endif

@@ -4,6 +4,8 @@
 #include "../Platform/TmxCommTAPI.h"
 #include "CallCommonUtil.h"
 
+#include <limits.h>
+
 namespace {
 
 const char kSourcePath[] = "CallCommonSvc\\Util\\CallCommonUtil";
@@ -190,7 +192,9 @@ int CCallUtil::SetRingToneStep(void* pInputInfo) {
                    AlertType());
     CallRingToneStep step[CALL_RING_STEP_SLOTS];
     AcMemsetEx(step, sizeof(step), 0, sizeof(step), kSourcePath, __LINE__);
-    const int nVolume = NvGetInt(kNvRingVolume);
+    // A level below silence is taken as silence.
+    const int nStored = NvGetInt(kNvRingVolume);
+    const int nVolume = nStored < 0 ? 0 : nStored;
     int nStepMax = 0;
     if (IsIncreasingMelody()) {
         nStepMax = nVolume / kRingStepUnit + 1;
@@ -370,8 +374,12 @@ int CCallUtil::GetMissedCount() {
     return m_nMissedCount;
 }
 
+// The counter stops at the largest int rather than wrapping to a negative count.
 int CCallUtil::IncreaseMissedCount() {
-    return ++m_nMissedCount;
+    if (m_nMissedCount < INT_MAX) {
+        ++m_nMissedCount;
+    }
+    return m_nMissedCount;
 }
 
 unsigned int CCallUtil::GetElapsedTime() {

@@ -72,11 +72,17 @@ int OpReserved(AppSndEffectPlayer*) {
     return 0;
 }
 
+// Players still held when the platform was reset: their holders may release them later.
+std::set<AppSndEffectPlayer*>& Retired() {
+    static std::set<AppSndEffectPlayer*> retired;
+    return retired;
+}
+
 int OpRelease(AppSndEffectPlayer* self) {
     if (auto fault = detail::Enter("AppSndEffectRelease", {})) {
         return static_cast<int>(*fault);
     }
-    if (State().players.erase(self) == 0) {
+    if (State().players.erase(self) == 0 && Retired().erase(self) == 0) {
         return 0;
     }
     delete self;
@@ -158,9 +164,7 @@ const AppSndEffectPlayerOps kPlayerOps = {
 
 namespace detail {
 void ResetEffects() {
-    for (AppSndEffectPlayer* player : State().players) {
-        delete player;
-    }
+    Retired().insert(State().players.begin(), State().players.end());
     State() = EffectState{};
 }
 }  // namespace detail

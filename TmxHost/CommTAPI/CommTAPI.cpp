@@ -43,6 +43,8 @@ struct TapiState {
     SimSstInfo sst = {};
     SimUstInfo ust = {};
     std::map<int, int> callControlCapability;
+    std::string forwardedTo;  // "" when calls are not forwarded
+    std::function<void(const ForwardingAnswer&)> forwardingListener;
 };
 
 TapiState& State() {
@@ -129,6 +131,14 @@ std::string DtmfSent() {
 }
 void SetTapiResult(const std::string& function, int result) {
     State().results[function] = result;
+}
+
+void SetCallForwarding(const std::string& number) {
+    State().forwardedTo = number;
+}
+
+void SetForwardingListener(std::function<void(const ForwardingAnswer&)> listener) {
+    State().forwardingListener = std::move(listener);
 }
 
 void SetNetwork(int mcc, int mnc) {
@@ -392,8 +402,20 @@ extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
     return 1;
 }
 
+// An accepted interrogation is answered by the network a little later, as the others are.
 extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int reserved) {
-    return Answer("TapiCallForwardQueryStatusReq", {Arg(reason), Arg(serviceClass), Arg(reserved)});
+    int result =
+        Answer("TapiCallForwardQueryStatusReq", {Arg(reason), Arg(serviceClass), Arg(reserved)});
+    if (result != 0) {
+        ForwardingAnswer answer{reason, serviceClass, !State().forwardedTo.empty(),
+                                State().forwardedTo};
+        detail::Schedule(State().dtmfAckDelay, [answer] {
+            if (State().forwardingListener) {
+                State().forwardingListener(answer);
+            }
+        });
+    }
+    return result;
 }
 
 extern "C" int SimGetCardType(void) {

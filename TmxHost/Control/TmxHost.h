@@ -187,6 +187,18 @@ void SetDtmfAckDelay(long long ms);
 // The digits whose tones were started, in order.
 std::string DtmfSent();
 
+// Call forwarding: calls are forwarded to `number` ("" for not forwarded, the default). An
+// accepted TapiCallForwardQueryStatusReq is answered to the listener after the acknowledgement
+// delay.
+struct ForwardingAnswer {
+    int reason;
+    int serviceClass;
+    bool active;
+    std::string number;
+};
+void SetCallForwarding(const std::string& number);
+void SetForwardingListener(std::function<void(const ForwardingAnswer&)> listener);
+
 // The serving network's MCC and MNC, plain numbers (default 0 and 0).
 void SetNetwork(int mcc, int mnc);
 // SIM card type: 0 GSM (default), 1 USIM, anything else an unknown card.

@@ -71,8 +71,9 @@ bool InsertEtc(int person, int type, const std::optional<std::string>& value) {
 int InsertPerson(int primaryId, const Contact& c) {
     bool dated = c.year != 0;
     bool ok = Contacts()
-                  .Prepare("INSERT INTO person(primary_id, storage, first, last, image, year, "
-                           "month, day, marker) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+                  .Prepare(
+                      "INSERT INTO person(primary_id, storage, first, last, image, year, "
+                      "month, day, marker) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
                   .Bind(1, primaryId)
                   .Bind(2, c.storage)
                   .Bind(3, c.firstName)
@@ -90,9 +91,10 @@ int InsertPerson(int primaryId, const Contact& c) {
     for (const ContactNumber& number : c.numbers) {
         std::string digits = detail::DialDigits(number.number);
         ok = ok && Contacts()
-                       .Prepare("INSERT INTO phone_number(person_id, primary_id, dev_type, aas_id, "
-                                "phone_type, use_type, number, rdigits) "
-                                "VALUES(?1, ?2, ?3, 0, ?4, 0, ?5, ?6)")
+                       .Prepare(
+                           "INSERT INTO phone_number(person_id, primary_id, dev_type, aas_id, "
+                           "phone_type, use_type, number, rdigits) "
+                           "VALUES(?1, ?2, ?3, 0, ?4, 0, ?5, ?6)")
                        .Bind(1, person)
                        .Bind(2, primaryId)
                        .Bind(3, c.storage)
@@ -103,8 +105,9 @@ int InsertPerson(int primaryId, const Contact& c) {
     }
     for (const std::string& email : c.emails) {
         ok = ok && Contacts()
-                       .Prepare("INSERT INTO email(person_id, primary_id, address) "
-                                "VALUES(?1, ?2, ?3)")
+                       .Prepare(
+                           "INSERT INTO email(person_id, primary_id, address) "
+                           "VALUES(?1, ?2, ?3)")
                        .Bind(1, person)
                        .Bind(2, primaryId)
                        .Bind(3, email)
@@ -124,8 +127,9 @@ int InsertPerson(int primaryId, const Contact& c) {
 
 int InsertContact(const Contact& c) {
     bool ok = Contacts()
-                  .Prepare("INSERT INTO contact(dev_type, first, last, image) "
-                           "VALUES(?1, ?2, ?3, ?4)")
+                  .Prepare(
+                      "INSERT INTO contact(dev_type, first, last, image) "
+                      "VALUES(?1, ?2, ?3, ?4)")
                   .Bind(1, c.storage)
                   .Bind(2, c.firstName)
                   .Bind(3, c.lastName)
@@ -140,8 +144,9 @@ int InsertContact(const Contact& c) {
 
 int InsertGroup(const Group& group) {
     bool ok = Contacts()
-                  .Prepare("INSERT INTO contact_group(id, name, ringtone, vibration) "
-                           "VALUES(?1, ?2, ?3, ?4)")
+                  .Prepare(
+                      "INSERT INTO contact_group(id, name, ringtone, vibration) "
+                      "VALUES(?1, ?2, ?3, ?4)")
                   .Bind(1, group.id)
                   .Bind(2, group.name)
                   .Bind(3, group.ringtone)
@@ -273,8 +278,9 @@ void ParseDate(const std::string& text, const std::string& path, Contact& c) {
     int day = 0;
     char end = 0;
     static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3 ||
-        year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+    if (text.size() != 10 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3 || year < 1 ||
+        month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
         (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))) {
         Fail(path, "expected a date YYYY-MM-DD");
     }
@@ -444,8 +450,9 @@ bool DeleteContact(int primaryId) {
             existed = row.Bind(1, primaryId).Step() == SQLITE_ROW;
         }
         return existed &&
-               remove("DELETE FROM etc_data WHERE person_id IN "
-                      "(SELECT id FROM person WHERE primary_id = ?1)") &&
+               remove(
+                   "DELETE FROM etc_data WHERE person_id IN "
+                   "(SELECT id FROM person WHERE primary_id = ?1)") &&
                remove("DELETE FROM phone_number WHERE primary_id = ?1") &&
                remove("DELETE FROM email WHERE primary_id = ?1") &&
                remove("DELETE FROM group_member WHERE primary_id = ?1") &&
@@ -504,7 +511,8 @@ bool ImportContacts(const std::string& text, std::string* error) {
 std::string GeneratedNumber(int i) {
     // 7919 is prime to 10^8, so distinct contacts below 10^8 get distinct numbers.
     char number[32];
-    std::snprintf(number, sizeof(number), "+4477%08lld", (static_cast<long long>(i) * 7919) % 100000000);
+    std::snprintf(number, sizeof(number), "+4477%08lld",
+                  (static_cast<long long>(i) * 7919) % 100000000);
     return number;
 }
 

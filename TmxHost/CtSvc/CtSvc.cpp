@@ -143,7 +143,8 @@ extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
     }
     int digits = detail::ContactsStateOf().digitsToCompare;
     // Comparing every digit: the whole number is the trailing part.
-    return digits > 0 ? digits : static_cast<int>(strnlen(pszNumber != nullptr ? pszNumber : "", INT_MAX));
+    return digits > 0 ? digits
+                      : static_cast<int>(strnlen(pszNumber != nullptr ? pszNumber : "", INT_MAX));
 }
 
 extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) {

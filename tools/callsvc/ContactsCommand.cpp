@@ -119,7 +119,9 @@ void PrintRecord(const std::string& number, const CallCommonCtRecord& r, bool fo
         std::printf("%-16s%s\n", label, value[0] != '\0' ? value : "-");
     };
     std::printf("Found           yes: %s %d%s\n", RecordKind(r.nRecordKind),
-                r.nRecordKind == 0 ? r.nPrimaryId : r.nRecordKind == 1 ? r.nFdnId : r.nPersonId,
+                r.nRecordKind == 0   ? r.nPrimaryId
+                : r.nRecordKind == 1 ? r.nFdnId
+                                     : r.nPersonId,
                 r.nDevType == 2 ? " (on the SIM)" : " (in the phone's memory)");
     line("Display name", displayName.c_str());
     std::printf("%-16s%s (type %d)\n", "Number",
@@ -156,8 +158,8 @@ int Lookup(const Options& options, const std::string& number) {
     input.push_back('\0');
     auto start = std::chrono::steady_clock::now();
     bool found = CallCommonSvcGetCtRecordbyNum(input.data(), &record) == 1;
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count();
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     char displayName[302] = "";
     if (found) {
         CallCommonSvcGetDisplayName(record.szFirstName, record.szLastName, displayName);

@@ -1,45 +1,63 @@
 #include "CallCaller.h"
 
+#include "../../Platform/MemStub.h"
+
 namespace {
 
 const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallCaller";
 
 // The sound-state manager keeps one callback per priority. The library remembers which of its
 // callers registered each priority last, so that a caller destroyed while registered can
-// unregister and the manager never calls into a destroyed object.
+// unregister and the manager never calls into a destroyed object. A plain list on the
+// allocation routing: no static constructor, no limit.
 struct SoundRegistration {
     SsmSoundPriority_T priority;
     const CCallCaller* pOwner;
+    SoundRegistration* pNext;
 };
 
-const int kMaxRegistrations = 32;
-SoundRegistration g_aRegistrations[kMaxRegistrations];
-int g_nRegistrations = 0;
+SoundRegistration* g_pRegistrations = NULL;
 
-void RememberRegistration(SsmSoundPriority_T priority, const CCallCaller* pOwner) {
-    for (int i = 0; i < g_nRegistrations; ++i) {
-        if (g_aRegistrations[i].priority == priority) {
-            g_aRegistrations[i].pOwner = pOwner;
-            return;
+// False when the registration cannot be remembered (no memory).
+bool RememberRegistration(SsmSoundPriority_T priority, const CCallCaller* pOwner) {
+    for (SoundRegistration* p = g_pRegistrations; p != NULL; p = p->pNext) {
+        if (p->priority == priority) {
+            p->pOwner = pOwner;
+            return true;
         }
     }
-    if (g_nRegistrations == kMaxRegistrations) {
-        SysDebugPrintf(TMX_DBG_FAIL, "CCallCaller::Register: too many registrations (%d)\n",
-                       priority);
-        return;
+    SoundRegistration* pRegistration =
+        static_cast<SoundRegistration*>(MemStubMalloc(sizeof(SoundRegistration)));
+    if (!CALL_REQUIRE(pRegistration != NULL)) {
+        return false;
     }
-    g_aRegistrations[g_nRegistrations].priority = priority;
-    g_aRegistrations[g_nRegistrations].pOwner = pOwner;
-    ++g_nRegistrations;
+    pRegistration->priority = priority;
+    pRegistration->pOwner = pOwner;
+    pRegistration->pNext = g_pRegistrations;
+    g_pRegistrations = pRegistration;
+    return true;
 }
 
 void ForgetRegistration(SsmSoundPriority_T priority) {
-    for (int i = 0; i < g_nRegistrations; ++i) {
-        if (g_aRegistrations[i].priority == priority) {
-            g_aRegistrations[i] = g_aRegistrations[--g_nRegistrations];
+    for (SoundRegistration** pp = &g_pRegistrations; *pp != NULL; pp = &(*pp)->pNext) {
+        if ((*pp)->priority == priority) {
+            SoundRegistration* pGone = *pp;
+            *pp = pGone->pNext;
+            MemStubFree(pGone);
             return;
         }
     }
+}
+
+// A priority the caller still holds.
+bool HeldPriority(const CCallCaller* pOwner, SsmSoundPriority_T& priority) {
+    for (SoundRegistration* p = g_pRegistrations; p != NULL; p = p->pNext) {
+        if (p->pOwner == pOwner) {
+            priority = p->priority;
+            return true;
+        }
+    }
+    return false;
 }
 
 int SoundState(SsmSoundPriority_T priority) {
@@ -80,18 +98,18 @@ CCallCaller::CCallCaller()
       m_bWhisperMode(0) {}
 
 CCallCaller::~CCallCaller() {
-    for (int i = g_nRegistrations - 1; i >= 0; --i) {
-        if (i < g_nRegistrations && g_aRegistrations[i].pOwner == this) {
-            SsmSoundPriority_T priority = g_aRegistrations[i].priority;
-            SysDebugPrintf(TMX_DBG_CALL, "CCallCaller::~CCallCaller: Unregister (%d)\n", priority);
-            Unregister(priority);
-        }
+    SsmSoundPriority_T priority;
+    while (HeldPriority(this, priority)) {
+        SysDebugPrintf(TMX_DBG_CALL, "CCallCaller::~CCallCaller: Unregister (%d)\n", priority);
+        Unregister(priority);
     }
 }
 
+// Remembered first: a grant during the registration may already close the path again. A
+// registration that cannot be remembered is not made.
 void CCallCaller::Register(SsmSoundPriority_T priority) {
-    if (SsmRegisterSoundCallback(priority, 0, SsmSoundCallback, this, kSourcePath, __LINE__) != 0) {
-        RememberRegistration(priority, this);
+    if (RememberRegistration(priority, this)) {
+        SsmRegisterSoundCallback(priority, 0, SsmSoundCallback, this, kSourcePath, __LINE__);
     }
 }
 
@@ -124,8 +142,11 @@ int CCallCaller::CloseVirtualPath() {
 // the registration: the manager may already have granted the sound through the callback.
 int CCallCaller::OpenPath(SsmSoundPriority_T priority) {
     if (SoundState(priority) != AM_SNDSTATE_NONE) {
-        SysDebugPrintf(TMX_DBG_FAIL, "CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n");
-        if (m_hAvCaller != CALL_FAKE_CALL_CALLER_HANDLE) {
+        // Only a refusal when the call has a real audio caller.
+        bool bFake = m_hAvCaller == CALL_FAKE_CALL_CALLER_HANDLE;
+        SysDebugPrintf(bFake ? TMX_DBG_CALL : TMX_DBG_FAIL,
+                       "CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n");
+        if (!bFake) {
             return 0;
         }
     }
