@@ -89,8 +89,11 @@ private:
     int m_count;
 };
 
-// Applies one etc-data record to the contact record. The traces name the operation.
-struct EtcTraces {
+// The traces of the two lookups that build a whole contact record, naming the lookup.
+struct ContactTraces {
+    const char* groupRingtone;
+    const char* groupVibration;
+    const char* notMember;
     const char* ringtone;
     const char* copyRingtone;
     const char* vibration;
@@ -100,7 +103,10 @@ struct EtcTraces {
     const char* each;
 };
 
-const EtcTraces kPrimaryEtcTraces = {
+const ContactTraces kPrimaryTraces = {
+    "CCallCommonCtRecord::GetCtRecordByPrimaryID: Copy Group Ringtone = [%s]\n",
+    "CCallCommonCtRecord::GetCtRecordByPrimaryID: Copy Group Vibration = [%s]\n",
+    "CCallCommonCtRecord::GetCtRecordByPrimaryID: It's not Group member!!\n",
     "CCallCommonCtRecord::GetCtRecordByPrimaryID: Etc Ringtone = %s\n",
     "CCallCommonCtRecord::GetCtRecordByPrimaryID: copy Etc Ringtone = %s\n",
     "CCallCommonCtRecord::GetCtRecordByPrimaryID: EtcVibration = %s\n",
@@ -110,7 +116,10 @@ const EtcTraces kPrimaryEtcTraces = {
     "CCallCommonCtRecord::GetCtRecordByPrimaryID: pEtcRecords[%d].EtcDataInfo.EtcDataType = %d\n",
 };
 
-const EtcTraces kPersonEtcTraces = {
+const ContactTraces kPersonTraces = {
+    "CCallCommonCtRecord::GetRecordbyHperson: Copy Group Ringtone = [%s]\n",
+    "CCallCommonCtRecord::GetRecordbyHperson: Copy Group Vibration = [%s]\n",
+    "CCallCommonCtRecord::GetRecordbyHperson: It's not Group member!!\n",
     "CCallCommonCtRecord::GetRecordbyHperson: Etc Ringtone = %s\n",
     "CCallCommonCtRecord::GetRecordbyHperson: copy Etc Ringtone = %s\n",
     "CCallCommonCtRecord::GetRecordbyHperson: EtcVibration = %s\n",
@@ -120,7 +129,32 @@ const EtcTraces kPersonEtcTraces = {
     "CCallCommonCtRecord::GetRecordbyHperson: pEtcRecords[%d].EtcDataInfo.EtcDataType = %d\n",
 };
 
-void ApplyEtcData(const HeapArray<CtSvcEtcDataRecord>& records, const EtcTraces& traces,
+// The ringtone and vibration of the contact's group, when it is in one.
+void ApplyGroup(int nPrimaryId, CtSvcGroupMemberRecord* pMember, const ContactTraces& traces,
+                CallCommonCtRecord& record) {
+    CtSvcGroupMemberRecord query;
+    Zero(query);
+    query.nPrimaryId = nPrimaryId;
+    if (CtSvcDbGroupMemberGetRecords(&query, pMember, 1) == 0) {
+        SysDebugPrintf(TMX_DBG_UTIL, "%s", traces.notMember);
+        return;
+    }
+    CtSvcGroupRecord group;
+    Zero(group);
+    CtSvcDbGroupGetRecord(pMember->nGroupId, &group);
+    TerminateGroup(group);
+    if (group.szRingtone[0] != '\0') {
+        Copy(record.szRingtone, group.szRingtone);
+        SysDebugPrintf(TMX_DBG_UTIL, traces.groupRingtone, record.szRingtone);
+    }
+    if (group.szVibration[0] != '\0') {
+        Copy(record.szVibration, group.szVibration);
+        SysDebugPrintf(TMX_DBG_UTIL, traces.groupVibration, record.szVibration);
+    }
+}
+
+// Applies the etc-data records in order: the person's own values win over the group's.
+void ApplyEtcData(const HeapArray<CtSvcEtcDataRecord>& records, const ContactTraces& traces,
                   CallCommonCtRecord& record) {
     for (int i = 0; i < records.Count(); ++i) {
         CtSvcEtcDataInfo& info = records[i].EtcDataInfo;
@@ -457,32 +491,7 @@ int CCallCommonCtRecord::GetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtReco
                    "copied.!!\n",
                    record.szImage);
 
-    CtSvcGroupMemberRecord query;
-    Zero(query);
-    query.nPrimaryId = nPrimaryID;
-    if (CtSvcDbGroupMemberGetRecords(&query, member.Get(), 1) != 0) {
-        CtSvcGroupRecord group;
-        Zero(group);
-        CtSvcDbGroupGetRecord(member[0].nGroupId, &group);
-        TerminateGroup(group);
-        if (group.szRingtone[0] != '\0') {
-            Copy(record.szRingtone, group.szRingtone);
-            SysDebugPrintf(
-                TMX_DBG_UTIL,
-                "CCallCommonCtRecord::GetCtRecordByPrimaryID: Copy Group Ringtone = [%s]\n",
-                record.szRingtone);
-        }
-        if (group.szVibration[0] != '\0') {
-            Copy(record.szVibration, group.szVibration);
-            SysDebugPrintf(TMX_DBG_UTIL,
-                           "CCallCommonCtRecord::GetCtRecordByPrimaryID: Copy Group Vibration = "
-                           "[%s]\n",
-                           record.szVibration);
-        }
-    } else {
-        SysDebugPrintf(TMX_DBG_UTIL,
-                       "CCallCommonCtRecord::GetCtRecordByPrimaryID: It's not Group member!!\n");
-    }
+    ApplyGroup(nPrimaryID, member.Get(), kPrimaryTraces, record);
 
     CtSvcEtcDataKey key;
     Zero(key);
@@ -504,7 +513,7 @@ int CCallCommonCtRecord::GetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtReco
                            "CtSvcDbEtcDataGetRecords was failed\n");
             return 0;
         }
-        ApplyEtcData(etc, kPrimaryEtcTraces, record);
+        ApplyEtcData(etc, kPrimaryTraces, record);
     }
 
     CopyOut(record, pRecord);
@@ -841,30 +850,7 @@ int CCallCommonCtRecord::GetRecordbyHperson(int hPerson, CallCommonCtRecord* pRe
                        record.szImage);
     }
 
-    CtSvcGroupMemberRecord query;
-    Zero(query);
-    query.nPrimaryId = person.nPrimaryId;
-    if (CtSvcDbGroupMemberGetRecords(&query, member.Get(), 1) != 0) {
-        CtSvcGroupRecord group;
-        Zero(group);
-        CtSvcDbGroupGetRecord(member[0].nGroupId, &group);
-        TerminateGroup(group);
-        if (group.szRingtone[0] != '\0') {
-            Copy(record.szRingtone, group.szRingtone);
-            SysDebugPrintf(TMX_DBG_UTIL,
-                           "CCallCommonCtRecord::GetRecordbyHperson: Copy Group Ringtone = [%s]\n",
-                           record.szRingtone);
-        }
-        if (group.szVibration[0] != '\0') {
-            Copy(record.szVibration, group.szVibration);
-            SysDebugPrintf(TMX_DBG_UTIL,
-                           "CCallCommonCtRecord::GetRecordbyHperson: Copy Group Vibration = [%s]\n",
-                           record.szVibration);
-        }
-    } else {
-        SysDebugPrintf(TMX_DBG_UTIL,
-                       "CCallCommonCtRecord::GetRecordbyHperson: It's not Group member!!\n");
-    }
+    ApplyGroup(person.nPrimaryId, member.Get(), kPersonTraces, record);
 
     CtSvcEtcDataKey key;
     Zero(key);
@@ -886,7 +872,7 @@ int CCallCommonCtRecord::GetRecordbyHperson(int hPerson, CallCommonCtRecord* pRe
                            "CtSvcDbEtcDataGetRecords was failed\n");
             return 0;
         }
-        ApplyEtcData(etc, kPersonEtcTraces, record);
+        ApplyEtcData(etc, kPersonTraces, record);
     }
 
     // The first joined group supplies a missing ringtone, unless it is group 1.
