@@ -166,6 +166,71 @@ TEST_F(AudioPathTest, DestructionUnregistersOnlyWhatTheCallerStillHolds) {
     EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
 }
 
+// Counts grants and paths applied; can close its path from inside the grant.
+class CountingCall : public CCallCaller {
+public:
+    int grants = 0;
+    int applied = 0;
+    bool closeOnGrant = false;
+    int AmSoundHandler(SsmSoundPriority_T priority, SsmSoundType_T, SsmSoundCommand_T) override {
+        ++grants;
+        if (closeOnGrant) {
+            ClosePath(priority);
+        }
+        return 5;
+    }
+    int ApplyPath() override {
+        ++applied;
+        return 0;
+    }
+};
+
+TEST_F(AudioPathTest, SetPathAppliesThroughTheSubclass) {
+    CountingCall call;
+    EXPECT_EQ(call.SetPath(0x21, 0), 1);
+    EXPECT_EQ(call.applied, 0);
+    EXPECT_EQ(call.SetPath(0x22, 1), 1);  // whatever the override answered
+    EXPECT_EQ(call.applied, 1);
+}
+
+TEST_F(AudioPathTest, DestroyedCallerLeavesNoPriorityRegistered) {
+    const int kPriorities = 40;
+    CountingCall* pCall = new CountingCall;
+    for (int priority = 1; priority <= kPriorities; ++priority) {
+        pCall->OpenPath(priority);
+    }
+    EXPECT_EQ(pCall->grants, kPriorities);
+    tmxhost::ClearCalls();
+    delete pCall;
+    EXPECT_EQ(tmxhost::CallTexts({"SsmUnregisterSoundCallback"}).size(), size_t{kPriorities});
+    for (int priority = 1; priority <= kPriorities; ++priority) {
+        EXPECT_FALSE(tmxhost::IsSoundCallbackRegistered(priority)) << priority;
+        EXPECT_FALSE(tmxhost::SendSoundCommand(priority, 0, 2)) << priority;
+    }
+
+    // Closed from inside the grant: nothing is left to unregister afterwards.
+    pCall = new CountingCall;
+    pCall->closeOnGrant = true;
+    EXPECT_EQ(pCall->OpenPath(3), 5);
+    EXPECT_FALSE(tmxhost::IsSoundCallbackRegistered(3));
+    tmxhost::ClearCalls();
+    delete pCall;
+    EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
+}
+
+TEST_F(AudioPathTest, LaterRegistrationOwnsThePriority) {
+    CountingCall later;
+    later.SetCaller(-2);
+    {
+        CountingCall earlier;
+        earlier.OpenPath(6);
+        later.OpenPath(6);  // the fake call registers over the busy priority
+    }
+    ASSERT_TRUE(tmxhost::IsSoundCallbackRegistered(6));
+    EXPECT_TRUE(tmxhost::SendSoundCommand(6, 0, 2));
+    EXPECT_EQ(later.grants, 2);
+}
+
 TEST_F(AudioPathTest, CallbackWithoutUserDataIsReported) {
     EXPECT_EQ(CCallCaller::SsmSoundCallback(2, 0, 1, nullptr), 0);
     ExpectReports({"pCaller != NULL"});

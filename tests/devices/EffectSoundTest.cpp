@@ -65,6 +65,28 @@ TEST_F(EffectSoundTest, StopAllEndsEachStartedTypeOnceInAscendingOrder) {
     EXPECT_THAT(EffectCalls(), IsEmpty());
 }
 
+// Records the types it is asked to stop and keeps them in the started set.
+class RecordingSound : public CCallSound {
+public:
+    using CCallSound::Stop;
+    std::vector<int> stopped;
+    int Stop(int iEffectType) override {
+        stopped.push_back(iEffectType);
+        return 0;
+    }
+};
+
+TEST_F(EffectSoundTest, StopAllGoesThroughTheSubclassOncePerType) {
+    RecordingSound sound;
+    for (int type : {9, 2, 9, 4}) {
+        sound.Play(type, 0, 0, nullptr);
+    }
+    EXPECT_EQ(sound.Stop(), 1);
+    EXPECT_THAT(sound.stopped, ElementsAre(2, 4, 9));
+    EXPECT_EQ(sound.Stop(), 1);
+    EXPECT_EQ(sound.stopped.size(), 3u);
+}
+
 TEST_F(EffectSoundTest, DestructionReleasesThePlayerAndLeavesSoundsPlaying) {
     CCallSound* pSound = new CCallSound;
     EXPECT_EQ(tmxhost::EffectPlayers(), 1);

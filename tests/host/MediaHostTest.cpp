@@ -1,5 +1,7 @@
 // The host's sound-state manager, signals and effect sounds on their own.
+#include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/Platform/TmxAppFrmwk.h"
+#include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallSound.h"
 #include "support/HostTest.h"
 
 using ::testing::ElementsAre;
@@ -86,6 +88,28 @@ TEST_F(MediaHostTest, EffectPlayedOnceFinishesUnlessStoppedOrReplayed) {
     EXPECT_TRUE(tmxhost::Effects()[1].playing && tmxhost::Effects()[1].vibrate);
     EXPECT_EQ(pPlayer->pOps->Release(pPlayer), 1);
     EXPECT_EQ(tmxhost::EffectPlayers(), 0);
+}
+
+TEST_F(MediaHostTest, PlayerOfAResetPlatformIsReleasedLater) {
+    CCallSound sound;
+    tmxhost::Reset();
+    EXPECT_EQ(tmxhost::EffectPlayers(), 0);
+    EXPECT_EQ(sound.SetPath(1, 0x11), 1);
+}
+
+TEST_F(MediaHostTest, ForwardingInterrogationIsAnsweredOnTheClock) {
+    std::vector<tmxhost::ForwardingAnswer> answers;
+    tmxhost::SetCallForwarding("+441632960999");
+    tmxhost::SetForwardingListener(
+        [&answers](const tmxhost::ForwardingAnswer& answer) { answers.push_back(answer); });
+    EXPECT_EQ(CallInterrogateForwardState(), 1);
+    EXPECT_THAT(answers, IsEmpty());
+    tmxhost::Advance(100);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].reason, 0x21);
+    EXPECT_EQ(answers[0].serviceClass, 1);
+    EXPECT_TRUE(answers[0].active);
+    EXPECT_EQ(answers[0].number, "+441632960999");
 }
 
 }  // namespace

@@ -100,6 +100,15 @@ struct RingBuffer {
     }
 };
 
+// An increasing table of n steps.
+std::vector<std::string> Rising(int n) {
+    std::vector<std::string> steps;
+    for (int i = 0; i < n; ++i) {
+        steps.push_back("3000/1/" + std::to_string(16 * i));
+    }
+    return steps;
+}
+
 TEST_F(PhoneStateTest, RingToneStepTables) {
     const struct {
         int alertType;
@@ -115,6 +124,12 @@ TEST_F(PhoneStateTest, RingToneStepTables) {
          {"3000/1/0", "3000/1/16", "3000/1/32", "3000/1/48", "3000/1/64", "3000/1/80",
           "3000/1/96"}},
         {6, false, false, 15, {"3000/1/0"}},
+        {2, false, false, 64, Rising(5)},
+        {2, false, false, 79, Rising(5)},
+        {6, false, false, 111, Rising(7)},
+        // A ring volume below silence is taken as silence.
+        {2, false, false, -20, Rising(1)},
+        {0, false, false, -5, {"2000/0/0"}},
         {4,
          true,
          false,
@@ -286,6 +301,10 @@ TEST_F(PhoneStateTest, MissedCallCounterRefusesNegativeCounts) {
     EXPECT_EQ(CallGetMissedCount(), 5);
     EXPECT_EQ(CCallUtil::m_nMissedCount, 5);
     ExpectReports({"nCount >= 0", "nCount >= 0"});
+    // The counter stops at the largest count.
+    EXPECT_EQ(CallSetMissedCount(INT_MAX), 1);
+    EXPECT_EQ(CallIncreaseMissedCount(), INT_MAX);
+    EXPECT_EQ(CallGetMissedCount(), INT_MAX);
     EXPECT_EQ(CallSetMissedCount(0), 1);
 }
 
@@ -315,6 +334,11 @@ TEST_F(PhoneStateTest, PassThroughQueriesAskThePlatformInOrder) {
     EXPECT_EQ(CallIsAnykeyAnswerMode(), 1);
 
     EXPECT_EQ(CallIsBgmRunning(), 0);
+    tmxhost::SetSoundState(21, 4, 2);  // music, not playing
+    EXPECT_EQ(CallIsBgmRunning(), 0);
+    tmxhost::SetSoundState(21, 4, 3);
+    EXPECT_EQ(CallIsBgmRunning(), 1);
+    tmxhost::SetSoundState(21, 4, 0);
     tmxhost::SetSoundState(23, 5, 3);
     EXPECT_EQ(CallIsBgmRunning(), 1);
     EXPECT_TRUE(tmxhost::HasTrace("CallIsBgmRunning: iRadioType (5) iRadioState (3)\n"));
