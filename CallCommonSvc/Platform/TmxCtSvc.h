@@ -171,11 +171,17 @@ TMX_API int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn);
 
 static_assert(sizeof(CtSvcPhoneNumberInfo) == 64, "phone number info");
 static_assert(sizeof(CtSvcPhoneNumberRecord) == 84 &&
+                  offsetof(CtSvcPhoneNumberRecord, nDataId) == 0 &&
+                  offsetof(CtSvcPhoneNumberRecord, nPersonIndex) == 4 &&
+                  offsetof(CtSvcPhoneNumberRecord, nPrimaryId) == 8 &&
                   offsetof(CtSvcPhoneNumberRecord, nDevType) == 12 &&
                   offsetof(CtSvcPhoneNumberRecord, PhoneNumberInfo) == 20 &&
                   offsetof(CtSvcPhoneNumberRecord, PhoneNumberInfo.szPhoneNumber) == 32,
               "phone number record");
-static_assert(sizeof(CtSvcPersonRecord) == 1520 && offsetof(CtSvcPersonRecord, szFirstName) == 16 &&
+static_assert(sizeof(CtSvcPersonRecord) == 1520 && offsetof(CtSvcPersonRecord, nIndex) == 0 &&
+                  offsetof(CtSvcPersonRecord, nStorageType) == 4 &&
+                  offsetof(CtSvcPersonRecord, szFirstName) == 16 &&
+                  offsetof(CtSvcPersonRecord, nMonth) == 324 &&
                   offsetof(CtSvcPersonRecord, szLastName) == 167 &&
                   offsetof(CtSvcPersonRecord, nYear) == 320 &&
                   offsetof(CtSvcPersonRecord, nDay) == 328 &&
@@ -189,7 +195,8 @@ static_assert(sizeof(CtSvcPrimaryRecord) == 1148 && offsetof(CtSvcPrimaryRecord,
                   offsetof(CtSvcPrimaryRecord, szLastName) == 967 &&
                   offsetof(CtSvcPrimaryRecord, nPersonCount) == 1132,
               "primary record");
-static_assert(sizeof(CtSvcEmailRecord) == 332 && offsetof(CtSvcEmailRecord, nPrimaryId) == 8 &&
+static_assert(sizeof(CtSvcEmailRecord) == 332 && offsetof(CtSvcEmailRecord, nDataId) == 0 &&
+                  offsetof(CtSvcEmailRecord, nPrimaryId) == 8 &&
                   offsetof(CtSvcEmailRecord, szAddress) == 28,
               "e-mail record");
 static_assert(sizeof(CtSvcGroupMemberRecord) == 24 &&
@@ -199,12 +206,14 @@ static_assert(sizeof(CtSvcGroupMemberRecord) == 24 &&
 static_assert(sizeof(CtSvcGroupRecord) == 2400 && offsetof(CtSvcGroupRecord, szRingtone) == 854 &&
                   offsetof(CtSvcGroupRecord, szVibration) == 1627,
               "group record");
-static_assert(sizeof(CtSvcEtcDataKey) == 992, "etc-data key");
+static_assert(sizeof(CtSvcEtcDataKey) == 992 && offsetof(CtSvcEtcDataKey, nPersonIndex) == 0,
+              "etc-data key");
 static_assert(sizeof(CtSvcEtcDataRecord) == 988 &&
                   offsetof(CtSvcEtcDataRecord, EtcDataInfo.EtcDataType) == 20 &&
                   offsetof(CtSvcEtcDataRecord, EtcDataInfo.szValue) == 24,
               "etc-data record");
-static_assert(sizeof(CtSvcFdnRecord) == 212 && offsetof(CtSvcFdnRecord, szName) == 8 &&
+static_assert(sizeof(CtSvcFdnRecord) == 212 && offsetof(CtSvcFdnRecord, nId) == 0 &&
+                  offsetof(CtSvcFdnRecord, szName) == 8 &&
                   offsetof(CtSvcFdnRecord, szNumber) == 159,
               "FDN record");
 static_assert(sizeof(CtSvcSdnRecord) == 163 && offsetof(CtSvcSdnRecord, szNumber) == 121,

@@ -369,7 +369,7 @@ int CCallCommonCtRecord::GetCtRecord(char* pszTelNumber, CallCommonCtRecord* pRe
     } else {
         if (GetCtRecordByPrimaryID(match.nPrimaryId, pRecord) == 0) {
             SysDebugPrintf(
-                TMX_DBG_UTIL,
+                TMX_DBG_FAIL,
                 "CCallCommonCtRecord::GetCtRecord: GetRecordbyHperson return fail !!!\n");
             return 0;
         }
@@ -636,7 +636,7 @@ int CCallCommonCtRecord::GetCtRecordbyEmail(const char* pszEmail, CallCommonCtRe
     }
     int nPrimaryID = pEmailInfo[0].nPrimaryId;
     if (GetCtRecordByPrimaryID(nPrimaryID, pRecord) == 0) {
-        SysDebugPrintf(TMX_DBG_UTIL,
+        SysDebugPrintf(TMX_DBG_FAIL,
                        "CCallCommonCtRecord::GetCtRecordbyEmail:  GetRecordbyHperson "
                        "is fail !! return FALSE!!\n");
         return 0;
@@ -742,7 +742,7 @@ int CCallCommonCtRecord::GetSdnRecord(int nRecordId, CallCommonCtRecord* pRecord
     CtSvcSdnRecord sdn;
     Zero(sdn);
     if (CtSvcSimGetSdnRecord(nRecordId, &sdn) == 0) {
-        SysDebugPrintf(TMX_DBG_UTIL, "CCallCommonCtRecord::GetSdnRecord: return FALSE!!!\n");
+        SysDebugPrintf(TMX_DBG_FAIL, "CCallCommonCtRecord::GetSdnRecord: return FALSE!!!\n");
         return 0;
     }
     SysDebugPrintf(TMX_DBG_UTIL,
@@ -1032,26 +1032,46 @@ CALL_EXPORT int CallCommonSvcGetCtRecordByMoInfo(CallCommonMoInfo* pMoInfo,
     return pCtRecord->GetFdnRecordbyNum(szNumber, pRecord);
 }
 
-#define CALL_CTRECORD_FORWARD(Call)                                      \
-    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance(); \
-    return pCtRecord != NULL ? pCtRecord->Call : 0;
+// The other facade functions forward to one lookup; 0 when the service is not loaded.
+CALL_EXPORT int CallCommonSvcGetCtRecordbyEmail(const char* pszEmail, CallCommonCtRecord* pRecord) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->GetCtRecordbyEmail(pszEmail, pRecord) : 0;
+}
 
-CALL_EXPORT int CallCommonSvcGetCtRecordbyEmail(const char* pszEmail, CallCommonCtRecord* pRecord){
-    CALL_CTRECORD_FORWARD(GetCtRecordbyEmail(pszEmail, pRecord))} CALL_EXPORT
-    int CallCommonSvcGetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtRecord* pRecord){
-        CALL_CTRECORD_FORWARD(GetCtRecordByPrimaryID(nPrimaryID, pRecord))} CALL_EXPORT
-    int CallCommonSvcGetFdnRecordbyNum(char* pszTelNumber, CallCommonCtRecord* pRecord){
-        CALL_CTRECORD_FORWARD(GetFdnRecordbyNum(pszTelNumber, pRecord))} CALL_EXPORT
-    int CallCommonSvcGetFdnRecordbyFdnID(int nId, CallCommonCtRecord* pRecord){
-        CALL_CTRECORD_FORWARD(GetFdnRecordbyFdnID(nId, pRecord))} CALL_EXPORT
-    int CallCommonSvcCheckFdnNumberExist(char* pszTelNumber){
-        CALL_CTRECORD_FORWARD(CheckFdnNumberExist(pszTelNumber))} CALL_EXPORT
-    int CallCommonSvcGetEntryInfobyNum(char* pszTelNumber){
-        CALL_CTRECORD_FORWARD(GetEntryInfobyNum(pszTelNumber))} CALL_EXPORT
-    int CallCommonSvcGetDisplayName(const char* pszFirstName, const char* pszLastName,
-                                    char* pszDisplayName){
-        CALL_CTRECORD_FORWARD(MakingDisplayName(pszFirstName, pszLastName,
-                                                pszDisplayName))} CALL_EXPORT
-    int CallCommonSvcIsValidPrimaryID(int nPrimaryID) {
-    CALL_CTRECORD_FORWARD(IsValidPrimaryID(nPrimaryID))
+CALL_EXPORT int CallCommonSvcGetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtRecord* pRecord) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->GetCtRecordByPrimaryID(nPrimaryID, pRecord) : 0;
+}
+
+CALL_EXPORT int CallCommonSvcGetFdnRecordbyNum(char* pszTelNumber, CallCommonCtRecord* pRecord) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->GetFdnRecordbyNum(pszTelNumber, pRecord) : 0;
+}
+
+CALL_EXPORT int CallCommonSvcGetFdnRecordbyFdnID(int nId, CallCommonCtRecord* pRecord) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->GetFdnRecordbyFdnID(nId, pRecord) : 0;
+}
+
+CALL_EXPORT int CallCommonSvcCheckFdnNumberExist(char* pszTelNumber) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->CheckFdnNumberExist(pszTelNumber) : 0;
+}
+
+CALL_EXPORT int CallCommonSvcGetEntryInfobyNum(char* pszTelNumber) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->GetEntryInfobyNum(pszTelNumber) : 0;
+}
+
+CALL_EXPORT int CallCommonSvcGetDisplayName(const char* pszFirstName, const char* pszLastName,
+                                            char* pszDisplayName) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL
+               ? pCtRecord->MakingDisplayName(pszFirstName, pszLastName, pszDisplayName)
+               : 0;
+}
+
+CALL_EXPORT int CallCommonSvcIsValidPrimaryID(int nPrimaryID) {
+    CCallCommonCtRecord* pCtRecord = CCallCommonCtRecord::GetInstance();
+    return pCtRecord != NULL ? pCtRecord->IsValidPrimaryID(nPrimaryID) : 0;
 }

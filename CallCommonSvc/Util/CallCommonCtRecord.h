@@ -25,7 +25,7 @@ public:
     virtual int GetCtRecordByMoInfo(CallCommonMoInfo* pMoInfo, CallCommonCtRecord* pRecord);
     virtual int GetCtRecordByPrimaryID(int nPrimaryID, CallCommonCtRecord* pRecord);
     virtual int GetEntryInfobyNum(char* pszTelNumber);
-    // Writes at most 302 bytes to pszDisplayName.
+    // Writes at most 302 bytes to pszDisplayName; 0 (and a report) only when it is null.
     virtual int MakingDisplayName(const char* pszFirstName, const char* pszLastName,
                                   char* pszDisplayName);
     virtual int IsValidPrimaryID(int nPrimaryID);

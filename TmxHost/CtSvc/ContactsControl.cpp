@@ -196,7 +196,7 @@ bool ClearAll() {
     return Contacts().Execute(
         "DELETE FROM contact; DELETE FROM person; DELETE FROM phone_number; DELETE FROM email; "
         "DELETE FROM contact_group; DELETE FROM group_member; DELETE FROM etc_data; "
-        "DELETE FROM fdn; DELETE FROM sdn;");
+        "DELETE FROM fdn; DELETE FROM sdn; DELETE FROM sqlite_sequence;");
 }
 
 // ---- JSON import ----------------------------------------------------------------------------
@@ -273,15 +273,24 @@ std::string Item(const std::string& path, const char* key, std::size_t i) {
 }
 
 void ParseDate(const std::string& text, const std::string& path, Contact& c) {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    char end = 0;
     static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (text.size() != 10 ||
-        std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3 || year < 1 ||
-        month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
-        (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))) {
+    auto digits = [&](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return -1;
+            }
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-';
+    int year = shaped ? digits(0, 4) : -1;
+    int month = shaped ? digits(5, 2) : -1;
+    int day = shaped ? digits(8, 2) : -1;
+    bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+        (month == 2 && day == 29 && !leap)) {
         Fail(path, "expected a date YYYY-MM-DD");
     }
     c.year = year;

@@ -6,33 +6,33 @@ namespace tmxhost::detail {
 namespace {
 
 const char kSchema[] = R"sql(
-CREATE TABLE contact(id INTEGER PRIMARY KEY, dev_type INTEGER NOT NULL, first TEXT NOT NULL,
+CREATE TABLE contact(id INTEGER PRIMARY KEY AUTOINCREMENT, dev_type INTEGER NOT NULL, first TEXT NOT NULL,
                      last TEXT NOT NULL, image TEXT NOT NULL);
-CREATE TABLE person(id INTEGER PRIMARY KEY, primary_id INTEGER NOT NULL, storage INTEGER NOT NULL,
+CREATE TABLE person(id INTEGER PRIMARY KEY AUTOINCREMENT, primary_id INTEGER NOT NULL, storage INTEGER NOT NULL,
                     first TEXT NOT NULL, last TEXT NOT NULL, image TEXT NOT NULL,
                     year INTEGER NOT NULL, month INTEGER NOT NULL, day INTEGER NOT NULL,
                     marker INTEGER NOT NULL);
 CREATE INDEX person_primary ON person(primary_id);
-CREATE TABLE phone_number(id INTEGER PRIMARY KEY, person_id INTEGER NOT NULL,
+CREATE TABLE phone_number(id INTEGER PRIMARY KEY AUTOINCREMENT, person_id INTEGER NOT NULL,
                           primary_id INTEGER NOT NULL, dev_type INTEGER NOT NULL,
                           aas_id INTEGER NOT NULL, phone_type INTEGER NOT NULL,
                           use_type INTEGER NOT NULL, number TEXT NOT NULL, rdigits TEXT NOT NULL);
 CREATE INDEX phone_number_rdigits ON phone_number(rdigits);
 CREATE INDEX phone_number_person ON phone_number(person_id);
-CREATE TABLE email(id INTEGER PRIMARY KEY, person_id INTEGER NOT NULL, primary_id INTEGER NOT NULL,
+CREATE TABLE email(id INTEGER PRIMARY KEY AUTOINCREMENT, person_id INTEGER NOT NULL, primary_id INTEGER NOT NULL,
                    address TEXT NOT NULL);
 CREATE INDEX email_address ON email(address COLLATE NOCASE);
 CREATE TABLE contact_group(id INTEGER PRIMARY KEY, name TEXT NOT NULL, ringtone TEXT NOT NULL,
                            vibration TEXT NOT NULL);
 CREATE TABLE group_member(primary_id INTEGER NOT NULL, group_id INTEGER NOT NULL);
 CREATE INDEX group_member_primary ON group_member(primary_id);
-CREATE TABLE etc_data(id INTEGER PRIMARY KEY, person_id INTEGER NOT NULL, type INTEGER NOT NULL,
+CREATE TABLE etc_data(id INTEGER PRIMARY KEY AUTOINCREMENT, person_id INTEGER NOT NULL, type INTEGER NOT NULL,
                       value TEXT NOT NULL);
 CREATE INDEX etc_data_person ON etc_data(person_id);
-CREATE TABLE fdn(id INTEGER PRIMARY KEY, name TEXT NOT NULL, number TEXT NOT NULL,
+CREATE TABLE fdn(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, number TEXT NOT NULL,
                  digits TEXT NOT NULL);
 CREATE INDEX fdn_digits ON fdn(digits);
-CREATE TABLE sdn(id INTEGER PRIMARY KEY, name TEXT NOT NULL, number TEXT NOT NULL);
+CREATE TABLE sdn(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, number TEXT NOT NULL);
 PRAGMA user_version = 1;
 )sql";
 

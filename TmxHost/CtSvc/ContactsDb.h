@@ -1,6 +1,6 @@
 // The contacts database behind TmxCtSvc: SQLite, in memory unless a file is chosen.
 //
-// Tables (ids are SQLite row ids, so they follow insertion order):
+// Tables (ids follow insertion order and are never handed out again after a delete):
 //   contact(id, dev_type, first, last, image)                  the primary records
 //   person(id, primary_id, storage, first, last, image, year, month, day, marker)
 //   phone_number(id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number,

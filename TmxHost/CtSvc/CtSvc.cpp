@@ -1,4 +1,5 @@
 // TmxCtSvc on the host: the contacts service's queries over the SQLite contacts database.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -64,10 +65,19 @@ std::string_view Field(const char (&field)[N]) {
     return {field, strnlen(field, N)};
 }
 
-// The range of reversed dial digits that match `number`: its trailing digits, as many as the
-// service compares. Empty when the number has no digits.
+// A caller-ID restriction or presentation prefix (3GPP TS 22.030) is not part of the number.
+std::string_view WithoutIdentityPrefix(std::string_view number) {
+    if (number.size() >= 4 && (number[0] == '*' || number[0] == '#') &&
+        number.substr(1, 3) == "31#") {
+        number.remove_prefix(4);
+    }
+    return number;
+}
+
+// The key of the numbers that match `number`: its trailing dial digits, as many as the service
+// compares (all when that is 0 or less), reversed. Empty when the number has no digits.
 std::string MatchKey(std::string_view number) {
-    std::string digits = detail::DialDigits(number);
+    std::string digits = detail::DialDigits(WithoutIdentityPrefix(number));
     int compare = detail::ContactsStateOf().digitsToCompare;
     if (compare > 0 && digits.size() > static_cast<std::size_t>(compare)) {
         digits.erase(0, digits.size() - compare);
@@ -75,13 +85,13 @@ std::string MatchKey(std::string_view number) {
     return std::string(digits.rbegin(), digits.rend());
 }
 
-// Rows limited to `max` (negative: all, but no more than the last count of the same query, as
-// the caller has sized its array by that count).
+// Rows limited to `max`. A fetch of all rows (negative) fills no more than the last count of the
+// same query, as the caller has sized its array by that count, and nothing without one.
 long long Limit(int max, const std::string& key, const std::string& countedKey, int counted) {
     if (max >= 0) {
         return max;
     }
-    return key == countedKey ? counted : -1;
+    return key == countedKey && counted > 0 ? counted : 0;
 }
 
 void FillPerson(const Statement& row, CtSvcPersonRecord& person) {
@@ -137,22 +147,32 @@ bool FindPerson(int hPerson, CtSvcPersonRecord& person) {
 
 using namespace tmxhost;
 
+// The characters at the end of the number that hold the digits compared, so that punctuation
+// ("+44 20 7946 0958") does not shorten the comparison.
 extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
     if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", {Arg(pszNumber)})) {
         return static_cast<int>(*fault);
     }
-    int digits = detail::ContactsStateOf().digitsToCompare;
-    // Comparing every digit: the whole number is the trailing part.
-    return digits > 0 ? digits
-                      : static_cast<int>(strnlen(pszNumber != nullptr ? pszNumber : "", INT_MAX));
+    std::string_view number =
+        WithoutIdentityPrefix(pszNumber != nullptr ? std::string_view(pszNumber) : "");
+    int compare = detail::ContactsStateOf().digitsToCompare;
+    std::size_t characters = 0;
+    for (int digits = 0; characters < number.size() && (compare <= 0 || digits < compare);) {
+        digits += detail::DialDigits(number.substr(number.size() - ++characters, 1)).size();
+    }
+    return static_cast<int>(std::min<std::size_t>(characters, INT_MAX));
 }
 
 extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) {
     std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
-    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
-        return static_cast<int>(*fault);
-    }
     std::string key = MatchKey(number);
+    auto& state = detail::ContactsStateOf();
+    state.countedNumber = key;
+    state.numberCount = 0;
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
+        state.numberCount = static_cast<int>(*fault);
+        return state.numberCount;
+    }
     if (pQuery == nullptr || key.empty()) {
         return 0;
     }
@@ -161,8 +181,6 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
     if (row.Bind(1, key).Step() != SQLITE_ROW) {
         return 0;
     }
-    auto& state = detail::ContactsStateOf();
-    state.countedNumber = key;
     state.numberCount = static_cast<int>(row.Int(0));
     return state.numberCount;
 }
@@ -364,16 +382,18 @@ extern "C" int CtSvcDbEtcDataGetRecords(const CtSvcEtcDataKey* pKey, CtSvcEtcDat
 
 extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
     std::string address(pQuery != nullptr ? Field(pQuery->szAddress) : "");
+    auto& state = detail::ContactsStateOf();
+    state.countedEmail = address;
+    state.emailCount = 0;
     if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", {Arg(address.c_str())})) {
-        return static_cast<int>(*fault);
+        state.emailCount = static_cast<int>(*fault);
+        return state.emailCount;
     }
     Statement row =
         Contacts().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
     if (pQuery == nullptr || row.Bind(1, address).Step() != SQLITE_ROW) {
         return 0;
     }
-    auto& state = detail::ContactsStateOf();
-    state.countedEmail = address;
     state.emailCount = static_cast<int>(row.Int(0));
     return state.emailCount;
 }

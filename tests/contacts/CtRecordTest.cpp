@@ -79,7 +79,8 @@ TEST_F(CtRecord, TrailingDigitsAreChosenAroundTheIdentityPrefix) {
                  {8, "+441234567890", "34567890"},   {4, "#31#12345", "12345"},
                  {5, "*31#01234567", "34567"},       {20, "*31#01234567890", "*31#01234567890"}};
     for (const auto& c : cases) {
-        tmxhost::SetDigitsToCompare(c.compare);
+        // The count as the service might answer it, whatever the host would say.
+        tmxhost::FailCall("CtSvcGetDigitsCount2Compare", c.compare);
         tmxhost::ClearCalls();
         Found(c.dialled);
         EXPECT_EQ(tmxhost::CallTexts({"CtSvcDbPhoneNumberGetCount"}),
