@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int result = CallCommonSvcGetCtRecordByMoInfo(&info, &record);
     // An SDN entry writes only its own fields into the caller's record.
     Check(info.PhoneNumberInfo.PhoneType == CTSVC_PHONE_SDN ? result == 0 || result == 1
-                                                             : Sound(record, result));
+                                                            : Sound(record, result));
 
     record = Pattern();
     Check(Sound(record, CallCommonSvcGetCtRecordbyEmail(number.c_str(), &record)));

@@ -33,10 +33,10 @@ CREATE TABLE fdn(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, numbe
                  digits TEXT NOT NULL);
 CREATE INDEX fdn_digits ON fdn(digits);
 CREATE TABLE sdn(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, number TEXT NOT NULL);
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )sql";
 
-const int kSchemaVersion = 1;
+const int kSchemaVersion = 2;
 
 }  // namespace
 

@@ -427,9 +427,9 @@ extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
 
 namespace {
 
-// The first FDN entry whose dial digits are those of `number`.
+// The first FDN entry whose dial digits are those of `number`, a caller-ID prefix aside.
 bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
-    std::string digits = detail::DialDigits(number != nullptr ? number : "");
+    std::string digits = detail::DialDigits(WithoutIdentityPrefix(number != nullptr ? number : ""));
     if (digits.empty()) {
         return false;
     }

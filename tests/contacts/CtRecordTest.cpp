@@ -127,9 +127,13 @@ TEST_F(CtRecord, MoInfoSdnCallsSkipTheContactsAndPrimaryIdZeroFallsBackToTheFdn)
     CallCommonMoInfo sdn{1, 0, {0, 11, 0, "150"}};
     CallCommonCtRecord r = Pattern();
     ASSERT_EQ(CallCommonSvcGetCtRecordByMoInfo(&sdn, &r), 1);
+    Texts contactsCalls;
     for (const tmxhost::Call& call : tmxhost::Calls()) {
-        EXPECT_EQ(call.name.find("CtSvcDbP"), std::string::npos) << call.Text();
+        if (call.name.rfind("CtSvc", 0) == 0 || call.name.rfind("_CtSvc", 0) == 0) {
+            contactsCalls.push_back(call.name);
+        }
     }
+    EXPECT_EQ(contactsCalls, Texts{"CtSvcSimGetSdnRecord"});
     EXPECT_EQ(std::string(r.szFirstName) + "/" + r.PhoneNumberInfo.szPhoneNumber,
               "Customer care/150");
     EXPECT_EQ(r.nPersonId * 100 + r.nDevType * 10 + r.nRecordKind, 122);
@@ -341,4 +345,64 @@ TEST_F(CtRecord, BadNumbersAndHugeCountsFailCleanly) {
         tmxhost::HasTrace("CCallCommonCtRecord::GetCtRecord ->Memalloc Failed!!!!!\n", kFail));
     EXPECT_TRUE(tmxhost::HasTrace(
         "CCallCommonCtRecord::GetCtRecordByPrimaryID pEtcRecords: Memalloc failed\n", kFail));
+}
+
+TEST_F(CtRecord, EmailFdnAndSdnLookupsFillWhatTheirCallersRead) {
+    tmxhost::Contact anna = Person("Anna", "Berg", "02079460000"), bob = Person("Bob", "", "");
+    anna.emails = {"anna@work.com", "Shared@Example.com"};
+    bob.emails = {"shared@example.com"};
+    int annaId = tmxhost::AddContact(anna);
+    tmxhost::AddContact(bob);
+    CallCommonCtRecord r = Pattern();
+    ASSERT_EQ(CallCommonSvcGetCtRecordbyEmail("SHARED@example.COM", &r), 1);
+    // The first match, with the e-mail's data ID rather than the number's.
+    EXPECT_EQ(std::tie(r.nPrimaryId, r.nDataID, r.nPhoneNumberId), std::tuple(annaId, 2, 1));
+
+    tmxhost::AddFdn("Office", "02079460000");
+    tmxhost::AddFdn("Help", "0800111222");
+    r = Pattern();
+    ASSERT_EQ(CallCommonSvcGetFdnRecordbyFdnID(2, &r), 1);
+    EXPECT_EQ(Shown(r), "0 Help| img: ring: vib: num:0800111222/10 id:-1,-1 dev:2 kind:1");
+    EXPECT_EQ(r.nFdnId * 10 + r.nPersonId, 20);
+
+    CallCommonCtRecord expected = Pattern();  // but for the fields named below
+    r = Pattern();
+    ASSERT_EQ(CCallCommonCtRecord::GetInstance()->GetFdnRecord(2, &r), 1);
+    EXPECT_STREQ(r.szFirstName, "Help");
+    EXPECT_STREQ(r.PhoneNumberInfo.szPhoneNumber, "0800111222");
+    std::memcpy(expected.szFirstName, r.szFirstName, sizeof(r.szFirstName));
+    std::memcpy(expected.PhoneNumberInfo.szPhoneNumber, r.PhoneNumberInfo.szPhoneNumber,
+                sizeof(r.PhoneNumberInfo.szPhoneNumber));
+    std::tie(expected.nFdnId, expected.nPrimaryId, expected.nDataID) = std::tuple(2, 0, 0);
+    std::tie(expected.nDevType, expected.nRecordKind) = std::tuple(2, 2);
+    EXPECT_EQ(std::memcmp(&r, &expected, sizeof(r)), 0);
+
+    EXPECT_EQ(CallCommonSvcCheckFdnNumberExist(const_cast<char*>("0800111222")), 1);
+    EXPECT_EQ(CallCommonSvcCheckFdnNumberExist(const_cast<char*>("0800111223")), 0);
+    r = Pattern();
+    EXPECT_EQ(CCallCommonCtRecord::GetInstance()->GetSdnRecord(-1, &r), 0);
+    EXPECT_TRUE(Untouched(r));
+    EXPECT_TRUE(tmxhost::HasTrace(
+        "CCallCommonCtRecord::GetSdnRecord: nRecordId is INVALID INDEX !!!\n", kFail));
+}
+
+TEST_F(CtRecord, NestedLookupFailuresAreTracedOnTheFailureChannel) {
+    tmxhost::Contact anna = Person("Anna", "Berg", "02079460000");
+    anna.emails = {"anna@example.com"};
+    tmxhost::AddContact(anna);
+    tmxhost::AddSdn("Care", "150");
+    tmxhost::FailCall("CtSvcDbPrimaryGetRecord", 0, 1, 2);
+    tmxhost::FailCall("CtSvcSimGetSdnRecord", 0);
+    CallCommonCtRecord r = Pattern();
+    EXPECT_EQ(Lookup("02079460000", r) + CallCommonSvcGetCtRecordbyEmail("anna@example.com", &r) +
+                  CCallCommonCtRecord::GetInstance()->GetSdnRecord(1, &r),
+              0);
+    EXPECT_TRUE(Untouched(r));
+    EXPECT_THAT(
+        TraceTexts(kFail),
+        ::testing::IsSupersetOf(
+            {"CCallCommonCtRecord::GetCtRecord: GetRecordbyHperson return fail !!!\n",
+             "CCallCommonCtRecord::GetCtRecordbyEmail:  GetRecordbyHperson is fail !! return "
+             "FALSE!!\n",
+             "CCallCommonCtRecord::GetSdnRecord: return FALSE!!!\n"}));
 }

@@ -2,7 +2,10 @@
 // JSON import and matching by trailing digits.
 #include <sqlite3.h>
 
+#include <cstring>
 #include <fstream>
+
+#include "CallCommonSvc/Platform/TmxCtSvc.h"
 
 #include "contacts/ContactsSupport.h"
 #include "support/HostTest.h"
@@ -114,7 +117,10 @@ TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) 
         {R"({"contacts": [{"numbers": [{"number": "1", "kind": 1}]}]})", "contacts[0].numbers[0]",
          "kind"},
         {R"({"groups": [{"id": 2}], "contacts": [{"groups": [7]}]})", "contacts[0].groups[0]", "7"},
-        {R"({"contacts": [{"firstName": "A"}], "sdn": [{"name": "x"}]})", "sdn[0]", "number"}};
+        {R"({"contacts": [{"firstName": "A"}], "sdn": [{"name": "x"}]})", "sdn[0]", "number"},
+        {R"({"contacts": [{"date": "+980-+1-+1"}]})", "contacts[0].date", "YYYY-MM-DD"},
+        {R"({"contacts": [{"date": "1980-02-30"}]})", "contacts[0].date", "YYYY-MM-DD"},
+        {R"({"contacts": [{"date": "1900-02-29"}]})", "contacts[0].date", "YYYY-MM-DD"}};
     std::string error;
     for (const auto& c : cases) {
         EXPECT_FALSE(tmxhost::ImportContacts(c.json, &error)) << c.json;
@@ -163,4 +169,68 @@ TEST_F(ContactsHost, NumbersMatchByTheirTrailingDigits) {
         tmxhost::SetDigitsToCompare(c.compare);
         EXPECT_EQ(Found(c.number), c.expected) << c.compare << " " << c.number;
     }
+}
+
+TEST_F(ContactsHost, IdsOfADeletedContactAreNeverHandedOutAgain) {
+    tmxhost::AddContact(Person("A", "", "0711"));
+    int b = tmxhost::AddContact(Person("B", "", "0722"));
+    ASSERT_TRUE(tmxhost::DeleteContact(b));
+    tmxhost::AddContact(Person("C", "", "0733"));
+    CallCommonCtRecord r = Pattern();
+    ASSERT_EQ(Lookup("0733", r), 1);
+    EXPECT_EQ(r.nPrimaryId * 100 + r.nPersonId * 10 + r.nDataID, 333);  // none of B's 2s
+    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(b), 0);
+    r = Pattern();
+    EXPECT_EQ(CallCommonSvcGetCtRecordByPrimaryID(b, &r), 0);
+    EXPECT_TRUE(Untouched(r));
+
+    ASSERT_TRUE(tmxhost::ImportContacts(kBook));
+    ASSERT_EQ(Lookup("0701", r), 1);
+    EXPECT_EQ(r.nPrimaryId * 100 + r.nPersonId * 10 + r.nDataID, 111);
+}
+
+TEST_F(ContactsHost, PunctuationAndTheIdentityPrefixDoNotShortenTheComparison) {
+    tmxhost::AddContact(Person("Zed", "", "0309460958"));
+    tmxhost::AddContact(Person("Anna", "", "+44 20 7946 0958"));
+    const struct {
+        int compare;
+        const char *number, *expected;
+    } cases[] = {{8, "+44 20 7946 0958", "Anna"},  {8, "020 7946 0958", "Anna"},
+                 {8, "*31#020 7946 0958", "Anna"}, {8, "030 946 0958", "Zed"},
+                 {0, "*31#442079460958", "Anna"},  {0, "#31#+44 20 7946 0958", "Anna"},
+                 {0, "*31#0030 9460958", "-"}};
+    for (const auto& c : cases) {
+        tmxhost::SetDigitsToCompare(c.compare);
+        EXPECT_EQ(Found(c.number), c.expected) << c.compare << " " << c.number;
+    }
+}
+
+TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
+    for (int i = 0; i < 5; ++i) {
+        tmxhost::Contact c = Person("P" + std::to_string(i), "", std::to_string(i) + "2079460958");
+        c.emails = {"same@example.com"};
+        tmxhost::AddContact(c);
+    }
+    CtSvcPhoneNumberRecord number, numbers[8];
+    CtSvcEmailRecord email, emails[8];
+    std::memset(&number, 0, sizeof(number));
+    std::memset(&email, 0, sizeof(email));
+    std::strcpy(number.PhoneNumberInfo.szPhoneNumber, "79460958");
+    std::strcpy(email.szAddress, "same@example.com");
+    auto fetched = [&] {
+        return CtSvcDbPhoneNumberGetRecords(&number, numbers, -1) * 10 +
+               CtSvcDbEmailAddressGetRecords(&email, emails, -1);
+    };
+    EXPECT_EQ(fetched(), 0);  // nothing counted yet
+    // A service answering a count lower than its rows: the arrays sized by it must hold.
+    tmxhost::FailCall("CtSvcDbPhoneNumberGetCount", 1);
+    tmxhost::FailCall("CtSvcDbEmailAddressGetCount", 1);
+    ASSERT_EQ(CtSvcDbPhoneNumberGetCount(&number) + CtSvcDbEmailAddressGetCount(&email), 2);
+    EXPECT_EQ(fetched(), 11);
+
+    tmxhost::FailCall("CtSvcDbPhoneNumberGetCount", 1);
+    tmxhost::FailCall("CtSvcDbEmailAddressGetCount", 1);
+    CallCommonCtRecord r = Pattern();
+    ASSERT_EQ(CallCommonSvcGetCtRecordbyEmail("same@example.com", &r), 1);
+    EXPECT_EQ(std::string(r.szFirstName) + Found("02079460958"), "P0P0");
 }
