@@ -39,8 +39,5 @@ inline int Lookup(std::string number, CallCommonCtRecord& record) {
 // The first name a number is shown with; "-" when the lookup failed and left the record alone.
 inline std::string Found(const std::string& number) {
     CallCommonCtRecord record = Pattern();
-    if (Lookup(number, record) == 1) {
-        return record.szFirstName;
-    }
-    return Untouched(record) ? "-" : "touched";
+    return Lookup(number, record) == 1 ? record.szFirstName : Untouched(record) ? "-" : "touched";
 }

@@ -71,37 +71,26 @@ TEST_F(ContactsHost, UnusableFilesLeaveEveryLookupFailing) {
         }
         std::string error;
         EXPECT_FALSE(tmxhost::UseContactsFile(c.file, false, &error)) << c.what;
-        EXPECT_FALSE(error.empty()) << c.what;
         EXPECT_EQ(Found("02079460958"), "-") << c.what;
-        EXPECT_EQ(CallCommonSvcIsValidPrimaryID(1), 0) << c.what;
-        EXPECT_EQ(CallCommonSvcGetEntryInfobyNum(const_cast<char*>("0800")), 0) << c.what;
         EXPECT_FALSE(tmxhost::ImportContacts(kBook, &error)) << c.what;
     }
 }
 
 TEST_F(ContactsHost, AnotherProcessesLocksFailLookupsOrImportsUntilReleased) {
-    std::string path = AnnaFile();
-    OtherConnection other(path);
+    OtherConnection other(AnnaFile());
     ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
     EXPECT_EQ(Found("02079460958"), "-");
-    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(1), 0);
-    ASSERT_TRUE(other.Run("COMMIT"));
-    EXPECT_EQ(Found("02079460958"), "Anna");
-
     // A reader keeps the file read-only for us: lookups go on, an import changes nothing.
-    ASSERT_TRUE(other.Run("BEGIN; SELECT count(*) FROM contact;"));
+    ASSERT_TRUE(other.Run("COMMIT; BEGIN; SELECT count(*) FROM contact;"));
     std::string error;
     EXPECT_FALSE(tmxhost::ImportContacts(kBook, &error));
     EXPECT_THAT(error, ::testing::HasSubstr("locked"));
     EXPECT_EQ(Found("02079460958"), "Anna");
-    EXPECT_EQ(tmxhost::CountContacts().contacts, 1);
     ASSERT_TRUE(other.Run("COMMIT"));
     EXPECT_EQ(other.Count("contact"), 1);
-
     // Once released, an import is committed for every process.
     EXPECT_TRUE(tmxhost::ImportContacts(kBook, &error)) << error;
-    EXPECT_EQ(other.Count("contact"), 2);
-    EXPECT_EQ(other.Count("fdn"), 2);
+    EXPECT_EQ(other.Count("contact") * 10 + other.Count("fdn"), 22);
 }
 
 TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) {
@@ -134,7 +123,6 @@ TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) 
     CallCommonCtRecord r = Pattern();
     ASSERT_EQ(Lookup("0702", r), 1);
     EXPECT_EQ(r.nPrimaryId * 10 + r.nDataID, 12);
-    tmxhost::TakeTraces();
     ASSERT_EQ(Lookup("0703", r), 1);
     EXPECT_EQ(r.nPrimaryId * 100 + r.nDataID * 10 + r.PhoneNumberInfo.PhoneType, 232);
     // The empty ringtone and vibration are stored, and keep the group's.
@@ -148,23 +136,25 @@ TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) 
     EXPECT_STREQ(r.szFirstName, "Care");
 }
 
-TEST_F(ContactsHost, NumbersMatchByTheirTrailingDigits) {
+TEST_F(ContactsHost, NumbersMatchByTheirTrailingDigitsWhateverThePunctuation) {
     ASSERT_TRUE(tmxhost::GenerateContacts(5000));
     for (int i : {1, 2500, 5000}) {
         CallCommonCtRecord r = Pattern();
         EXPECT_EQ(Lookup(tmxhost::GeneratedNumber(i), r) * r.nPrimaryId, i);
     }
-    tmxhost::ImportContacts(
-        R"({"contacts": [{"firstName": "Short", "numbers": [{"number": "0958"}]},
-        {"firstName": "Anna", "numbers": [{"number": "+44 20 7946 0958"}]}]})");
+    ASSERT_TRUE(tmxhost::ImportContacts(R"({"contacts": [
+        {"firstName": "Short", "numbers": [{"number": "0958"}]},
+        {"firstName": "Zed", "numbers": [{"number": "0309460958"}]},
+        {"firstName": "Anna", "numbers": [{"number": "+44 20 7946 0958"}]}]})"));
     const struct {
         int compare;
-        const char* number;
-        const char* expected;
-    } cases[] = {
-        {8, "02079460958", "Anna"},  {8, "1179460958", "Anna"}, {8, "9460958", "Anna"},
-        {8, "79460959", "-"},        {8, "0958", "Short"},      {3, "99958", "Short"},
-        {0, "442079460958", "Anna"}, {0, "1102079460958", "-"}, {-1, "2079460958", "Anna"}};
+        const char *number, *expected;
+    } cases[] = {{8, "020 7946 0958", "Anna"},        {8, "030 946 0958", "Zed"},
+                 {8, "+44 20 7946 0958", "Anna"},     {8, "9460958", "Zed"},
+                 {8, "*31#020 7946 0958", "Anna"},    {8, "79460959", "-"},
+                 {0, "*31#442079460958", "Anna"},     {3, "99958", "Short"},
+                 {0, "#31#+44 20 7946 0958", "Anna"}, {0, "1102079460958", "-"},
+                 {0, "*31#0030 9460958", "-"},        {-1, "2079460958", "Anna"}};
     for (const auto& c : cases) {
         tmxhost::SetDigitsToCompare(c.compare);
         EXPECT_EQ(Found(c.number), c.expected) << c.compare << " " << c.number;
@@ -175,34 +165,11 @@ TEST_F(ContactsHost, IdsOfADeletedContactAreNeverHandedOutAgain) {
     tmxhost::AddContact(Person("A", "", "0711"));
     int b = tmxhost::AddContact(Person("B", "", "0722"));
     ASSERT_TRUE(tmxhost::DeleteContact(b));
-    tmxhost::AddContact(Person("C", "", "0733"));
+    tmxhost::AddContact(Person("C", "", "0722"));  // B's number, gone with B
     CallCommonCtRecord r = Pattern();
-    ASSERT_EQ(Lookup("0733", r), 1);
+    ASSERT_EQ(Lookup("0722", r), 1);
     EXPECT_EQ(r.nPrimaryId * 100 + r.nPersonId * 10 + r.nDataID, 333);  // none of B's 2s
-    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(b), 0);
-    r = Pattern();
-    EXPECT_EQ(CallCommonSvcGetCtRecordByPrimaryID(b, &r), 0);
-    EXPECT_TRUE(Untouched(r));
-
-    ASSERT_TRUE(tmxhost::ImportContacts(kBook));
-    ASSERT_EQ(Lookup("0701", r), 1);
-    EXPECT_EQ(r.nPrimaryId * 100 + r.nPersonId * 10 + r.nDataID, 111);
-}
-
-TEST_F(ContactsHost, PunctuationAndTheIdentityPrefixDoNotShortenTheComparison) {
-    tmxhost::AddContact(Person("Zed", "", "0309460958"));
-    tmxhost::AddContact(Person("Anna", "", "+44 20 7946 0958"));
-    const struct {
-        int compare;
-        const char *number, *expected;
-    } cases[] = {{8, "+44 20 7946 0958", "Anna"},  {8, "020 7946 0958", "Anna"},
-                 {8, "*31#020 7946 0958", "Anna"}, {8, "030 946 0958", "Zed"},
-                 {0, "*31#442079460958", "Anna"},  {0, "#31#+44 20 7946 0958", "Anna"},
-                 {0, "*31#0030 9460958", "-"}};
-    for (const auto& c : cases) {
-        tmxhost::SetDigitsToCompare(c.compare);
-        EXPECT_EQ(Found(c.number), c.expected) << c.compare << " " << c.number;
-    }
+    EXPECT_EQ(CallCommonSvcIsValidPrimaryID(1) * 10 + CallCommonSvcIsValidPrimaryID(b), 10);
 }
 
 TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
@@ -211,10 +178,8 @@ TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
         c.emails = {"same@example.com"};
         tmxhost::AddContact(c);
     }
-    CtSvcPhoneNumberRecord number, numbers[8];
-    CtSvcEmailRecord email, emails[8];
-    std::memset(&number, 0, sizeof(number));
-    std::memset(&email, 0, sizeof(email));
+    CtSvcPhoneNumberRecord number{}, numbers[8];
+    CtSvcEmailRecord email{}, emails[8];
     std::strcpy(number.PhoneNumberInfo.szPhoneNumber, "79460958");
     std::strcpy(email.szAddress, "same@example.com");
     auto fetched = [&] {
@@ -227,10 +192,4 @@ TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
     tmxhost::FailCall("CtSvcDbEmailAddressGetCount", 1);
     ASSERT_EQ(CtSvcDbPhoneNumberGetCount(&number) + CtSvcDbEmailAddressGetCount(&email), 2);
     EXPECT_EQ(fetched(), 11);
-
-    tmxhost::FailCall("CtSvcDbPhoneNumberGetCount", 1);
-    tmxhost::FailCall("CtSvcDbEmailAddressGetCount", 1);
-    CallCommonCtRecord r = Pattern();
-    ASSERT_EQ(CallCommonSvcGetCtRecordbyEmail("same@example.com", &r), 1);
-    EXPECT_EQ(std::string(r.szFirstName) + Found("02079460958"), "P0P0");
 }
