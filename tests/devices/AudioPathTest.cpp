@@ -6,6 +6,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::IsSupersetOf;
 
 namespace {
 
@@ -24,11 +25,9 @@ TEST_F(AudioPathTest, GrantedCallCarriesPathMuteWhisperAndVolumeUntilClosed) {
     ASSERT_GT(hCaller, 0);
     EXPECT_EQ(call.GetCaller(), hCaller);
     EXPECT_EQ(tmxhost::GetSoundState(2), 3);
-    EXPECT_EQ(call.SetPath(0x22, 1), 1);
-    EXPECT_EQ(call.SetMuteMode(1, 1), 1);
-    EXPECT_EQ(call.SetRxMuteMode(1, 1), 1);
-    EXPECT_EQ(call.SetWhisperMode(1, 1), 1);
-    EXPECT_EQ(call.SetVolume(6), 1);
+    EXPECT_EQ(call.SetPath(0x22, 1) + call.SetMuteMode(1, 1) + call.SetRxMuteMode(1, 1) +
+                  call.SetWhisperMode(1, 1) + call.SetVolume(6),
+              5);
     const std::string h = std::to_string(hCaller);
     EXPECT_THAT(
         tmxhost::CallTexts(kAvmsCalls),
@@ -38,8 +37,6 @@ TEST_F(AudioPathTest, GrantedCallCarriesPathMuteWhisperAndVolumeUntilClosed) {
                     "AvMuteCaller(" + h + ", 0, 1, 0, 0, 0, 0, 0)",
                     "AvMuteCaller(" + h + ", 0, 0, 1, 0, 0, 0, 0)",
                     "AvSetWhisperMode(" + h + ", 1)", "AvSetCallVolume(" + h + ", 0, 6, 0, 0)"));
-    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::OpenPath: Ok - hAvCaller=" + h + "\n", 0x200E6));
-    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::SetVolume: volume.leftVolume = 6 \n", 0x200E6));
 
     tmxhost::ClearCalls();
     EXPECT_EQ(call.ClosePath(2), 1);
@@ -48,11 +45,17 @@ TEST_F(AudioPathTest, GrantedCallCarriesPathMuteWhisperAndVolumeUntilClosed) {
     EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
     EXPECT_EQ(tmxhost::GetSoundState(2), 0);
     // The settings outlive the caller.
-    EXPECT_EQ(call.GetCaller(), -1);
-    EXPECT_EQ(call.GetPath(), 0x22);
-    EXPECT_EQ(call.GetMuteMode(), 1);
-    EXPECT_EQ(call.GetRxMuteMode(), 1);
-    EXPECT_EQ(call.GetWhisperMode(), 1);
+    EXPECT_THAT((std::vector<int>{call.GetCaller(), call.GetPath(), call.GetMuteMode(),
+                                  call.GetRxMuteMode(), call.GetWhisperMode()}),
+                ElementsAre(-1, 0x22, 1, 1, 1));
+    EXPECT_THAT(TraceTexts(0x200E6),
+                IsSupersetOf(std::vector<std::string>{
+                    "CCallCaller::SetPath: iPath (0x21) bApply (0)\n",
+                    "CCallCaller::AmSoundHandler: m_hAvCaller (" + h + ")\n",
+                    "CCallCaller::OpenPath: Ok - hAvCaller=" + h + "\n",
+                    "CCallCaller::SetVolume: volume.leftVolume = 6 \n",
+                    "CCallCaller::ClosePath: entered.\n", "CCallCaller::ClosePath: Unregister\n",
+                    "CCallCaller::GetPath: m_iSoundPath (0x22)\n"}));
 }
 
 TEST_F(AudioPathTest, InvalidAndFakeHandlesRefuseEveryCallerOperationButKeepTheModes) {
@@ -65,11 +68,9 @@ TEST_F(AudioPathTest, InvalidAndFakeHandlesRefuseEveryCallerOperationButKeepTheM
         tmxhost::TakeTraces();
         example::AudioCall call;
         EXPECT_EQ(call.SetCaller(c.handle), 1);
-        EXPECT_EQ(call.SetMuteMode(1, 1), 0);
-        EXPECT_EQ(call.SetRxMuteMode(1, 1), 0);
-        EXPECT_EQ(call.SetWhisperMode(1, 1), 0);
-        EXPECT_EQ(call.SetVolume(9), 0);
-        EXPECT_EQ(call.ApplyPath(), 0);
+        EXPECT_EQ(call.SetMuteMode(1, 1) + call.SetRxMuteMode(1, 1) + call.SetWhisperMode(1, 1) +
+                      call.SetVolume(9) + call.ApplyPath(),
+                  0);
         EXPECT_EQ(call.SetPath(5, 1), 1);  // whatever ApplyPath answered
         EXPECT_EQ(call.GetMuteMode() + call.GetRxMuteMode() + call.GetWhisperMode(), 3);
         const std::string s = c.suffix;
@@ -91,10 +92,17 @@ TEST_F(AudioPathTest, BusyPriorityRefusesARealCallerAndRegistersAFakeOne) {
     call.SetCaller(4);
     EXPECT_EQ(call.OpenPath(2), 0);
     EXPECT_THAT(tmxhost::CallTexts(kAvmsCalls), IsEmpty());
-    EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n"));
+    // The same line is a refusal for a real caller only.
+    EXPECT_THAT(TraceTexts(0xBA),
+                ElementsAre("CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n"));
+    tmxhost::TakeTraces();
 
     call.SetCaller(-2);
     EXPECT_EQ(call.OpenPath(2), -2);
+    EXPECT_THAT(TraceTexts(0x200E6),
+                IsSupersetOf({"CCallCaller::SetCaller: m_hAvCaller (-2)\n",
+                              "CCallCaller::OpenPath: state != AM_SNDSTATE_NONE\n"}));
+    EXPECT_THAT(TraceTexts(0xBA), IsEmpty());
     EXPECT_TRUE(tmxhost::IsSoundCallbackRegistered(2));
     // A fake caller is forgotten, never deleted; the priority is still given back.
     tmxhost::ClearCalls();
@@ -122,6 +130,9 @@ TEST_F(AudioPathTest, VirtualPathOpensAndClosesOnceAndLeavesTheCaller) {
     EXPECT_THAT(TraceTexts(0xBA),
                 ElementsAre("CCallCaller::OpenVirtualPath: state != AM_SNDSTATE_NONE\n",
                             "CCallCaller::CloseVirtualPath: state == AM_SNDSTATE_NONE\n"));
+    EXPECT_THAT(TraceTexts(0x200E6),
+                IsSupersetOf({"CCallCaller::OpenVirtualPath: AM_SNDPRIO_CALL\n",
+                              "CCallCaller::CloseVirtualPath:AM_SNDPRIO_CALL \n"}));
     EXPECT_EQ(call.GetCaller(), hCaller);
     EXPECT_EQ(call.ClosePath(0), 1);  // the application deletes the caller
 }
@@ -185,26 +196,21 @@ public:
     }
 };
 
-TEST_F(AudioPathTest, SetPathAppliesThroughTheSubclass) {
-    CountingCall call;
-    EXPECT_EQ(call.SetPath(0x21, 0), 1);
-    EXPECT_EQ(call.applied, 0);
-    EXPECT_EQ(call.SetPath(0x22, 1), 1);  // whatever the override answered
-    EXPECT_EQ(call.applied, 1);
-}
-
 TEST_F(AudioPathTest, DestroyedCallerLeavesNoPriorityRegistered) {
     const int kPriorities = 40;
     CountingCall* pCall = new CountingCall;
+    // SetPath applies through the subclass, and only when asked.
+    EXPECT_EQ(pCall->SetPath(0x21, 0) + pCall->SetPath(0x22, 1), 2);
+    EXPECT_EQ(pCall->applied, 1);
+    pCall->OpenVirtualPath();  // priority 0
     for (int priority = 1; priority <= kPriorities; ++priority) {
         pCall->OpenPath(priority);
     }
-    EXPECT_EQ(pCall->grants, kPriorities);
+    EXPECT_EQ(pCall->grants, kPriorities + 1);
     tmxhost::ClearCalls();
     delete pCall;
-    EXPECT_EQ(tmxhost::CallTexts({"SsmUnregisterSoundCallback"}).size(), size_t{kPriorities});
-    for (int priority = 1; priority <= kPriorities; ++priority) {
-        EXPECT_FALSE(tmxhost::IsSoundCallbackRegistered(priority)) << priority;
+    EXPECT_EQ(tmxhost::CallTexts({"SsmUnregisterSoundCallback"}).size(), size_t{kPriorities + 1});
+    for (int priority = 0; priority <= kPriorities; ++priority) {
         EXPECT_FALSE(tmxhost::SendSoundCommand(priority, 0, 2)) << priority;
     }
 
@@ -216,19 +222,6 @@ TEST_F(AudioPathTest, DestroyedCallerLeavesNoPriorityRegistered) {
     tmxhost::ClearCalls();
     delete pCall;
     EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
-}
-
-TEST_F(AudioPathTest, LaterRegistrationOwnsThePriority) {
-    CountingCall later;
-    later.SetCaller(-2);
-    {
-        CountingCall earlier;
-        earlier.OpenPath(6);
-        later.OpenPath(6);  // the fake call registers over the busy priority
-    }
-    ASSERT_TRUE(tmxhost::IsSoundCallbackRegistered(6));
-    EXPECT_TRUE(tmxhost::SendSoundCommand(6, 0, 2));
-    EXPECT_EQ(later.grants, 2);
 }
 
 TEST_F(AudioPathTest, CallbackWithoutUserDataIsReported) {

@@ -1,4 +1,6 @@
 // The host's sound-state manager, signals and effect sounds on their own.
+#include <tuple>
+
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/Platform/TmxAppFrmwk.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallSound.h"
@@ -106,10 +108,9 @@ TEST_F(MediaHostTest, ForwardingInterrogationIsAnsweredOnTheClock) {
     EXPECT_THAT(answers, IsEmpty());
     tmxhost::Advance(100);
     ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].reason, 0x21);
-    EXPECT_EQ(answers[0].serviceClass, 1);
-    EXPECT_TRUE(answers[0].active);
-    EXPECT_EQ(answers[0].number, "+441632960999");
+    EXPECT_EQ(
+        std::tie(answers[0].reason, answers[0].serviceClass, answers[0].active, answers[0].number),
+        std::make_tuple(0x21, 1, true, std::string("+441632960999")));
 }
 
 }  // namespace

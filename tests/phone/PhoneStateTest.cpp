@@ -1,16 +1,16 @@
 // Phone-state queries: key classes, alert types and the ring-step table, SIM services and call
 // control, backlight, the missed-call counter and the pass-through queries.
 #include <algorithm>
+#include <array>
 #include <climits>
-#include <cstring>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/Util/CallCommonUtil.h"
 #include "support/HostTest.h"
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::IsSupersetOf;
 
 namespace {
 
@@ -22,10 +22,10 @@ TEST_F(PhoneStateTest, KeyClassesAcrossTheWholeCodeRange) {
         int code;
         int touch, pad, keyClass, unlock;
     } kCases[] = {
-        {0x08, 1, 0, 0, 0},    {0xBF, 1, 0, 0, 0},    {0xC4, 1, 0, 0, 0}, {0xC5, 0, 0, 0, 0},
-        {0x451, 1, 0, 0, 1},   {0x10451, 0, 0, 0, 0}, {'5', 0, 1, 2, 0},  {'*', 0, 1, 2, 0},
-        {'#', 0, 1, 2, 0},     {0x41, 0, 0, 0, 0},    {'6', 0, 1, 1, 0},  {0x10035, 0, 0, 2, 0},
-        {INT_MIN, 0, 0, 0, 0}, {INT_MAX, 0, 0, 0, 0}, {-1, 0, 0, 0, 0},   {0x7FFF0036, 0, 0, 1, 0},
+        {0x08, 1, 0, 0, 0},       {0x4CB, 1, 0, 0, 0},   {0xC4, 1, 0, 0, 0},    {0xC5, 0, 0, 0, 0},
+        {0x451, 1, 0, 0, 1},      {0x10451, 0, 0, 0, 0}, {'*', 0, 1, 2, 0},     {'#', 0, 1, 2, 0},
+        {'6', 0, 1, 1, 0},        {0x10035, 0, 0, 2, 0}, {INT_MIN, 0, 0, 0, 0}, {-1, 0, 0, 0, 0},
+        {0x7FFF0036, 0, 0, 1, 0},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.code);
@@ -42,158 +42,122 @@ TEST_F(PhoneStateTest, KeyClassesAcrossTheWholeCodeRange) {
 }
 
 TEST_F(PhoneStateTest, AlertTypesInsideAndOutsideTheirRange) {
-    // Types -1 to 9: vibration, melody, increasing, normal.
+    // Types -1 to 9; acoustic shock is types 4 and 7, and a normal melody with the flip open.
     const char kVib[] = "01000011000";
     const char kMelody[] = "00110111000";
-    for (int type = -1; type <= 9; ++type) {
-        SCOPED_TRACE(type);
-        tmxhost::SetNvInt(17, type);
-        EXPECT_EQ(CallIsVibAlertType(), kVib[type + 1] - '0');
-        EXPECT_EQ(CallIsMelodyAlertType(), kMelody[type + 1] - '0');
-        EXPECT_EQ(CCallUtil::IsIncreasingMelody(), type == 2 || type == 6);
-        EXPECT_EQ(CCallUtil::IsNormalMelody(), type == 1 || type == 5);
-    }
-    // Acoustic shock: types 4 and 7, and a normal melody with the flip open.
     for (bool flip : {false, true}) {
         tmxhost::SetFlipOpened(flip);
         for (int type = -1; type <= 9; ++type) {
+            SCOPED_TRACE(std::to_string(type) + (flip ? " flip open" : ""));
             tmxhost::SetNvInt(17, type);
-            bool normal = type == 1 || type == 5;
+            const bool normal = type == 1 || type == 5;
+            EXPECT_EQ(CallIsVibAlertType(), kVib[type + 1] - '0');
+            EXPECT_EQ(CallIsMelodyAlertType(), kMelody[type + 1] - '0');
+            EXPECT_EQ(CCallUtil::IsIncreasingMelody(), type == 2 || type == 6);
+            EXPECT_EQ(CCallUtil::IsNormalMelody(), normal);
             EXPECT_EQ(CCallUtil::IsAcousticShockLevelAlertType(),
-                      type == 4 || type == 7 || (normal && flip))
-                << type << " flip " << flip;
+                      type == 4 || type == 7 || (normal && flip));
         }
     }
+    EXPECT_TRUE(tmxhost::HasTrace("IsIncreasingMelody: alertType = 2", 0x800E6));
 }
 
-// A ring-tone record inside a larger buffer, to catch writes outside the record.
-struct RingBuffer {
-    unsigned char bytes[320];
-    RingBuffer() { std::memset(bytes, 0xAB, sizeof(bytes)); }
-    int32_t Word(int offset) const {
-        int32_t word;
-        std::memcpy(&word, bytes + offset, sizeof(word));
-        return word;
-    }
-    // Steps as "duration/flag/level", up to the last non-zero slot.
-    std::vector<std::string> Steps() const {
-        std::vector<std::string> steps;
-        for (int i = 0; i < 10; ++i) {
-            int base = 48 + 20 * i;
-            if (Word(base) == 0 && Word(base + 4) == 0 && Word(base + 8) == 0) {
-                continue;
-            }
-            steps.push_back(std::to_string(Word(base)) + "/" + std::to_string(Word(base + 4)) +
-                            "/" + std::to_string(Word(base + 8)));
-        }
-        return steps;
-    }
-    // The bytes the record leaves to its owner, and everything after it.
-    bool OthersUntouched() const {
-        for (int i = 0; i < 320; ++i) {
-            bool written = (i >= 16 && i < 24) || (i >= 44 && i < 248);
-            if (!written && bytes[i] != 0xAB) {
-                return false;
-            }
-        }
-        return true;
-    }
-};
+// A ring-tone record (62 words) inside a larger buffer, to catch writes outside the record.
+using Words = std::array<int32_t, 80>;
+using Step = std::array<int32_t, 3>;  // duration, flag, level
 
-// An increasing table of n steps.
-std::vector<std::string> Rising(int n) {
-    std::vector<std::string> steps;
+Words Untouched() {
+    Words words;
+    words.fill(static_cast<int32_t>(0xABABABABu));
+    return words;
+}
+
+// Path 17 at byte 16, mode 3 at byte 20, the step count at byte 44 and from byte 48 the steps
+// in five-word slots, the unused ones zero; the owner's bytes and what follows untouched.
+Words Record(const std::vector<Step>& steps) {
+    Words words = Untouched();
+    words[4] = 17;
+    words[5] = 3;
+    words[11] = static_cast<int32_t>(steps.size());
+    std::fill(words.begin() + 12, words.begin() + 62, 0);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        std::copy(steps[i].begin(), steps[i].end(), words.begin() + 12 + 5 * i);
+    }
+    return words;
+}
+
+std::vector<Step> Rising(int n) {
+    std::vector<Step> steps;
     for (int i = 0; i < n; ++i) {
-        steps.push_back("3000/1/" + std::to_string(16 * i));
+        steps.push_back({3000, 1, 16 * i});
+    }
+    return steps;
+}
+
+// A long quiet step, six short ones and a long one at these levels.
+std::vector<Step> Escalating(const std::vector<int>& levels) {
+    std::vector<Step> steps;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        steps.push_back({i == 0 || i == 7 ? 2000 : 250, 0, levels[i]});
     }
     return steps;
 }
 
 TEST_F(PhoneStateTest, RingToneStepTables) {
     const struct {
-        int alertType;
-        bool escalating;
-        bool flip;
-        int volume;
-        std::vector<std::string> steps;
+        int alertType, volume;
+        bool escalating, flip;
+        std::vector<Step> steps;
     } kCases[] = {
-        {2,
-         false,
-         false,
-         100,
-         {"3000/1/0", "3000/1/16", "3000/1/32", "3000/1/48", "3000/1/64", "3000/1/80",
-          "3000/1/96"}},
-        {6, false, false, 15, {"3000/1/0"}},
-        {2, false, false, 64, Rising(5)},
-        {2, false, false, 79, Rising(5)},
-        {6, false, false, 111, Rising(7)},
+        {6, 15, false, false, Rising(1)},
+        {2, 64, false, false, Rising(5)},
+        {6, 111, false, false, Rising(7)},
         // A ring volume below silence is taken as silence.
-        {2, false, false, -20, Rising(1)},
-        {0, false, false, -5, {"2000/0/0"}},
-        {4,
-         true,
-         false,
-         71,
-         {"2000/0/7", "250/0/15", "250/0/23", "250/0/31", "250/0/39", "250/0/47", "250/0/55",
-          "2000/0/71"}},
-        {7,
-         true,
-         false,
-         255,
-         {"2000/0/7", "250/0/38", "250/0/69", "250/0/100", "250/0/131", "250/0/162", "250/0/193",
-          "2000/0/255"}},
-        {4, false, false, 50, {"2000/0/7", "2000/0/50"}},
-        {1, false, true, 30, {"2000/0/7", "2000/0/30"}},
-        {1, false, false, 30, {"2000/0/30"}},
-        {0, true, false, 9, {"2000/0/9"}},
-        {9, true, false, 200, {"2000/0/200"}},
+        {2, -20, false, false, Rising(1)},
+        {0, -5, false, false, {{2000, 0, 0}}},
+        {4, 71, true, false, Escalating({7, 15, 23, 31, 39, 47, 55, 71})},
+        // The climb is in eighths of the range, rounded down.
+        {7, 50, true, false, Escalating({7, 12, 17, 22, 27, 32, 37, 50})},
+        {4, 50, false, false, {{2000, 0, 7}, {2000, 0, 50}}},
+        {1, 30, false, true, {{2000, 0, 7}, {2000, 0, 30}}},
+        {9, 200, true, false, {{2000, 0, 200}}},
     };
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.alertType);
+        SCOPED_TRACE(std::to_string(c.alertType) + " " + std::to_string(c.volume));
         tmxhost::SetNvInt(17, c.alertType);
         tmxhost::SetNvInt(18, c.volume);
         tmxhost::SetFeature("TMX_CSC_FEATURE_ESCALATING", c.escalating);
         tmxhost::SetFlipOpened(c.flip);
-        RingBuffer record;
-        EXPECT_EQ(CallSetRingToneStep(record.bytes), 1);
-        EXPECT_EQ(record.Word(16), 17);
-        EXPECT_EQ(record.Word(20), 3);
-        EXPECT_EQ(record.Word(44), static_cast<int>(c.steps.size()));
-        EXPECT_THAT(record.Steps(), ElementsAreArray(c.steps));
-        // Unused slots are zero, the owner's bytes and whatever follows untouched.
-        for (int offset = 48 + 20 * static_cast<int>(c.steps.size()); offset < 248; offset += 4) {
-            EXPECT_EQ(record.Word(offset), 0) << offset;
-        }
-        EXPECT_TRUE(record.OthersUntouched());
+        Words words = Untouched();
+        EXPECT_EQ(CallSetRingToneStep(words.data()), 1);
+        EXPECT_EQ(words, Record(c.steps));
     }
     EXPECT_TRUE(tmxhost::HasTrace("CallSetRingToneStep: NV_SI_MODE_CALL_ALERT_TYPE (4)\n"));
 }
 
 TEST_F(PhoneStateTest, RingToneStepRefusesTooManyStepsAndNoRecord) {
-    tmxhost::SetNvInt(17, 2);
-    for (int volume : {112, 255}) {
-        tmxhost::SetNvInt(18, volume);
-        RingBuffer record;
-        EXPECT_EQ(CallSetRingToneStep(record.bytes), 0);
-        EXPECT_TRUE(std::all_of(std::begin(record.bytes), std::end(record.bytes),
-                                [](unsigned char b) { return b == 0xAB; }));
-    }
-    EXPECT_EQ(CallSetRingToneStep(nullptr), 0);
-    ExpectReports(
-        {"nStepMax <= STEP_COUNT_MAX", "nStepMax <= STEP_COUNT_MAX", "pInputInfo != NULL"});
-
-    // Every alert type with every ring volume stays inside the record.
+    // Every alert type with every ring volume writes only the path, mode, count and steps; an
+    // increasing melody from volume 112 would need eight steps and leaves the record untouched.
     tmxhost::SetFeature("TMX_CSC_FEATURE_ESCALATING", true);
+    const int32_t kFill = Untouched()[0];
     for (int type = -1; type <= 9; ++type) {
         tmxhost::SetNvInt(17, type);
         for (int volume = 0; volume <= 255; ++volume) {
             tmxhost::SetNvInt(18, volume);
-            RingBuffer record;
-            CallSetRingToneStep(record.bytes);
-            ASSERT_TRUE(record.OthersUntouched()) << type << " " << volume;
+            const bool refused = (type == 2 || type == 6) && volume >= 112;
+            Words words = Untouched();
+            ASSERT_EQ(CallSetRingToneStep(words.data()), refused ? 0 : 1) << type << " " << volume;
+            if (!refused) {
+                std::fill(words.begin() + 4, words.begin() + 6, kFill);
+                std::fill(words.begin() + 11, words.begin() + 62, kFill);
+            }
+            ASSERT_EQ(words, Untouched()) << type << " " << volume;
         }
     }
-    tmxhost::TakeReports();
+    EXPECT_EQ(CallSetRingToneStep(nullptr), 0);
+    std::vector<std::string> reports(2 * 144, "nStepMax <= STEP_COUNT_MAX");
+    reports.push_back("pInputInfo != NULL");
+    ExpectReports(reports);
 }
 
 TEST_F(PhoneStateTest, AcmFollowsTheCardsServiceTable) {
@@ -228,13 +192,11 @@ TEST_F(PhoneStateTest, CallControlNeedsTheServiceWordAndTheToolkit) {
     tmxhost::SetSimCallControlCapability(1, 1);
     tmxhost::SetSimCallControlCapability(2, 1);
     EXPECT_EQ(CallCheckCallControl(), 0);  // service word 0
-    EXPECT_EQ(CallCheckSimCallControl(nullptr), 0);
     EXPECT_EQ(CallCheckSimCallControl("*#21#"), 0);
     tmxhost::SetSstWord(132, 2);  // only 1 enables
     EXPECT_EQ(CallCheckCallControl(), 0);
     tmxhost::SetSstWord(132, 1);
     EXPECT_EQ(CallCheckCallControl(), 1);
-    EXPECT_TRUE(tmxhost::HasTrace(" CCallUtil::CheckCallControl : Call control is enabled. \n"));
     // SS strings ask kind 2, everything else kind 4.
     EXPECT_EQ(CallCheckSimCallControl("*#21#"), 1);
     EXPECT_EQ(CallCheckSimCallControl("*100#"), 0);
@@ -248,6 +210,14 @@ TEST_F(PhoneStateTest, CallControlNeedsTheServiceWordAndTheToolkit) {
     tmxhost::SetSimCardType(1);
     tmxhost::SetUstWord(140, 1);
     EXPECT_EQ(CallCheckCallControl(), 1);
+    EXPECT_EQ(CallCheckSimCallControl("*#21#"), 1);
+    EXPECT_THAT(TraceTexts(0x800E6),
+                IsSupersetOf({" CCallUtil::CheckCallControl : Check Call control cardtype=0\n",
+                              " CCallUtil::CheckCallControl : Call control is enabled. \n",
+                              " CCallUtil::CheckCallControl: Call control is enabled. \n",
+                              " CCallUtil::CheckSimCallControl : Check Call control cardtype=1\n",
+                              " CCallUtil::CheckSimCallControl : Call control is enabled. \n",
+                              " CCallUtil::CheckSimCallControl: Call control is enabled. \n"}));
     tmxhost::SetSimCardType(7);
     EXPECT_EQ(CallCheckCallControl(), 0);
     EXPECT_EQ(CallCheckSimCallControl("*#21#"), 0);
@@ -260,21 +230,22 @@ TEST_F(PhoneStateTest, CallControlNeedsTheServiceWordAndTheToolkit) {
     tmxhost::ClearCalls();
     EXPECT_EQ(CallCheckCallControl(), 0);
     EXPECT_THAT(tmxhost::CallTexts(), ElementsAre("PhsGetStatus(15)"));
+    EXPECT_TRUE(
+        tmxhost::HasTrace("CCallUtil::CheckCallControl : PhsGetStatus(PS_BTREMOTESIM) == "
+                          "PSV_BT_REMOTE_SIM_CONNECTED\n",
+                          0xBA));
 }
 
 TEST_F(PhoneStateTest, BacklightTimesByStateAndRefusals) {
-    const struct {
-        int state;
-        const char* call;
-    } kCases[] = {
-        {1, "AmLcdSetBacklight(0, 0, -1, 0)"},       {3, "AmLcdSetBacklight(0, 0, -1, 0)"},
-        {4, "AmLcdSetBacklight(0, 0, 5000, 10000)"}, {5, "AmLcdSetBacklight(0, 0, 0, 10000)"},
-        {6, "AmLcdSetBacklight(0, 0, 5000, 10000)"}, {7, "AmLcdSetBacklight(0, 0, 5000, 5000)"},
-        {8, "AmLcdSetBacklight(0, 0, 5000, 0)"}};
+    // State, on time, dim time.
+    const int kCases[][3] = {{1, -1, 0},       {3, -1, 0},      {4, 5000, 10000}, {5, 0, 10000},
+                             {6, 5000, 10000}, {7, 5000, 5000}, {8, 5000, 0}};
     for (const auto& c : kCases) {
         tmxhost::ClearCalls();
-        EXPECT_EQ(CallSetBackLight(0, c.state), 1);
-        EXPECT_THAT(tmxhost::CallTexts({"AmLcdSetBacklight"}), ElementsAre(c.call));
+        EXPECT_EQ(CallSetBackLight(0, c[0]), 1);
+        EXPECT_THAT(tmxhost::CallTexts({"AmLcdSetBacklight"}),
+                    ElementsAre("AmLcdSetBacklight(0, 0, " + std::to_string(c[1]) + ", " +
+                                std::to_string(c[2]) + ")"));
     }
     tmxhost::ClearCalls();
     for (int state : {0, 9, -1}) {
@@ -291,21 +262,25 @@ TEST_F(PhoneStateTest, BacklightTimesByStateAndRefusals) {
     EXPECT_THAT(tmxhost::CallTexts({"AmLcdSetBacklight"}), IsEmpty());
     EXPECT_EQ(CallSetBackLight(2, 8), 1);
     EXPECT_TRUE(tmxhost::HasTrace("CallSetBackLight: isOpended(1) iLcdType (1)\n"));
+    EXPECT_TRUE(tmxhost::HasTrace("CallSetBackLight: uOnTime (5000) uDimTime (10000)\n", 0x800E6));
 }
 
-TEST_F(PhoneStateTest, MissedCallCounterRefusesNegativeCounts) {
+TEST_F(PhoneStateTest, MissedCallCounterRefusesNegativeCountsAndStopsAtTheLargest) {
     EXPECT_EQ(CallSetMissedCount(4), 1);
     EXPECT_EQ(CallIncreaseMissedCount(), 5);
     EXPECT_EQ(CallSetMissedCount(-1), 0);
     EXPECT_EQ(CallSetMissedCount(INT_MIN), 0);
     EXPECT_EQ(CallGetMissedCount(), 5);
-    EXPECT_EQ(CCallUtil::m_nMissedCount, 5);
     ExpectReports({"nCount >= 0", "nCount >= 0"});
-    // The counter stops at the largest count.
     EXPECT_EQ(CallSetMissedCount(INT_MAX), 1);
     EXPECT_EQ(CallIncreaseMissedCount(), INT_MAX);
     EXPECT_EQ(CallGetMissedCount(), INT_MAX);
     EXPECT_EQ(CallSetMissedCount(0), 1);
+}
+
+int g_nTicks = 0;
+void OnTimer(int, unsigned long param) {
+    g_nTicks += static_cast<int>(param);
 }
 
 TEST_F(PhoneStateTest, PassThroughQueriesAskThePlatformInOrder) {
@@ -333,46 +308,43 @@ TEST_F(PhoneStateTest, PassThroughQueriesAskThePlatformInOrder) {
     tmxhost::SetNvInt(1453, 1);
     EXPECT_EQ(CallIsAnykeyAnswerMode(), 1);
 
+    // Music or radio actively playing.
     EXPECT_EQ(CallIsBgmRunning(), 0);
-    tmxhost::SetSoundState(21, 4, 2);  // music, not playing
+    tmxhost::SetSoundState(21, 4, 2);
     EXPECT_EQ(CallIsBgmRunning(), 0);
     tmxhost::SetSoundState(21, 4, 3);
     EXPECT_EQ(CallIsBgmRunning(), 1);
     tmxhost::SetSoundState(21, 4, 0);
     tmxhost::SetSoundState(23, 5, 3);
     EXPECT_EQ(CallIsBgmRunning(), 1);
-    EXPECT_TRUE(tmxhost::HasTrace("CallIsBgmRunning: iRadioType (5) iRadioState (3)\n"));
     EXPECT_EQ(CallIsInternalUmsAccessible(), 1);
     tmxhost::SetPhoneStatus(49, 1);
     tmxhost::SetPhoneStatus(47, 6);
     EXPECT_EQ(CallIsInternalUmsAccessible(), 0);
     EXPECT_EQ(CallIsMtpWorking(), 6);
+    EXPECT_THAT(TraceTexts(0x800E6),
+                IsSupersetOf({"StartGSensor : hHandler = 3, appID = 9\n",
+                              "StopGSensor : hHandler = 3, appID = 9\n",
+                              "CallIsBgmRunning: iMpType (4) iMpState (3)\n",
+                              "CallIsBgmRunning: iRadioType (5) iRadioState (3)\n",
+                              "IsInternalUmsAccessible: PS_UMS (1)\n",
+                              "IsMtpWorking:NvGetInt(NV_SI_MTP_WORKING)=6\n"}));
     tmxhost::SetLcdHorizontal(true);
     EXPECT_EQ(CallIsSlideUp() + CallIsLcdHorizontal(), 2);
-    tmxhost::Advance(1234);
-    EXPECT_EQ(CallGetElapsedTime(), 1234u);
-}
 
-int g_nTicks = 0;
-void OnTimer(int, unsigned long param) {
-    g_nTicks += static_cast<int>(param);
-}
-
-TEST_F(PhoneStateTest, TimerWrappersDriveOnePlatformTimer) {
+    // The timer wrappers drive one platform timer.
     char name[] = "CallMissed";
     const int id = CallCreateTimer(name);
-    ASSERT_GT(id, 0);
     g_nTicks = 0;
-    EXPECT_EQ(CallStartTimer(id, 100, OnTimer, 3), 1);
-    EXPECT_EQ(CallIsTimerActive(id), 1);
+    EXPECT_EQ(CallStartTimer(id, 100, OnTimer, 3) + CallIsTimerActive(id), 2);
     tmxhost::Advance(100);
     EXPECT_EQ(g_nTicks, 3);
-    EXPECT_EQ(CallStartTimer(id, 100, OnTimer, 3), 1);
-    EXPECT_EQ(CallCancelTimer(id), 1);
+    EXPECT_EQ(CallGetElapsedTime(), 100u);
+    EXPECT_EQ(CallStartTimer(id, 100, OnTimer, 3) + CallCancelTimer(id), 2);
     EXPECT_EQ(CallIsTimerActive(id), 0);
     EXPECT_EQ(CallDeleteTimer(id), 1);
-    EXPECT_EQ(tmxhost::CallTexts({"__WmCreateTimer"}),
-              std::vector<std::string>{"__WmCreateTimer(\"CallMissed\")"});
+    EXPECT_THAT(tmxhost::CallTexts({"__WmCreateTimer"}),
+                ElementsAre("__WmCreateTimer(\"CallMissed\")"));
 }
 
 }  // namespace
