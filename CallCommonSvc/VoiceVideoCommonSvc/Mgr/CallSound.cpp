@@ -19,18 +19,23 @@ bool CCallSound::HasPlayer() const {
     return CALL_REQUIRE(m_pPlayObj != NULL);
 }
 
-int CCallSound::Play(int iEffectType, int bRepeat, int bVib, int (*pfnCallback)(void*)) {
-    if (!HasPlayer()) {
-        return 0;
-    }
-    SysDebugPrintf(TMX_DBG_CALL, "CCallSound::Play: iEffectType (%d) bRepeat (%d) bVib (%d)\n",
-                   iEffectType, bRepeat, bVib);
+// A type whose entry cannot be stored is still played; Stop() then cannot reach it.
+void CCallSound::RememberStarted(int iEffectType) {
     try {
         m_EffectTypes.insert(iEffectType);
     } catch (const std::bad_alloc&) {
         SysDebugPrintf(TMX_DBG_FAIL, "CCallSound::Play: iEffectType (%d) not remembered\n",
                        iEffectType);
     }
+}
+
+int CCallSound::Play(int iEffectType, int bRepeat, int bVib, int (*pfnCallback)(void*)) {
+    if (!HasPlayer()) {
+        return 0;
+    }
+    SysDebugPrintf(TMX_DBG_CALL, "CCallSound::Play: iEffectType (%d) bRepeat (%d) bVib (%d)\n",
+                   iEffectType, bRepeat, bVib);
+    RememberStarted(iEffectType);
     Repeat(iEffectType, bRepeat);
     return m_pPlayObj->pOps->Play(m_pPlayObj, iEffectType, pfnCallback, 0, bVib);
 }
@@ -43,12 +48,7 @@ int CCallSound::Play(int iEffectType, int iSndType, int bRepeat, int bVib,
     SysDebugPrintf(TMX_DBG_CALL,
                    "CCallSound::Play: iEffectType (%d) iSndype (%d) bRepeat (%d) bVib (%d)\n",
                    iEffectType, iSndType, bRepeat, bVib);
-    try {
-        m_EffectTypes.insert(iEffectType);
-    } catch (const std::bad_alloc&) {
-        SysDebugPrintf(TMX_DBG_FAIL, "CCallSound::Play: iEffectType (%d) not remembered\n",
-                       iEffectType);
-    }
+    RememberStarted(iEffectType);
     Repeat(iEffectType, bRepeat);
     return m_pPlayObj->pOps->PlayWithType(m_pPlayObj, iEffectType, iSndType, pfnCallback, 0, bVib);
 }

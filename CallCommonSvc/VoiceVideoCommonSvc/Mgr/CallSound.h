@@ -33,4 +33,5 @@ protected:
 
 private:
     bool HasPlayer() const;
+    void RememberStarted(int iEffectType);
 };
