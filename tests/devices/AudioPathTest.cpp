@@ -1,5 +1,7 @@
 // The audio path of a call: registration with the sound-state manager, the audio caller's
 // settings, the invalid and fake handles, and a caller destroyed while registered.
+#include <cstdio>
+
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallCaller.h"
 #include "ExampleCallApp.h"
 #include "support/HostTest.h"
@@ -137,7 +139,15 @@ TEST_F(AudioPathTest, VirtualPathOpensAndClosesOnceAndLeavesTheCaller) {
     EXPECT_EQ(call.ClosePath(0), 1);  // the application deletes the caller
 }
 
-TEST_F(AudioPathTest, LateGrantReachesTheCallerOnlyWhileItIsRegistered) {
+const char kDropped[] = "CCallCaller::AmSoundCallback: no live caller registered priority (%d)\n";
+
+std::string Dropped(int priority) {
+    char text[96];
+    std::snprintf(text, sizeof(text), kDropped, priority);
+    return text;
+}
+
+TEST_F(AudioPathTest, LateGrantReachesTheCallerOnlyWhileItIsAlive) {
     tmxhost::SetSoundGrantDelay(100);
     example::AudioCall call;
     EXPECT_EQ(call.OpenPath(2), -1);  // not granted yet
@@ -147,13 +157,38 @@ TEST_F(AudioPathTest, LateGrantReachesTheCallerOnlyWhileItIsRegistered) {
     EXPECT_TRUE(tmxhost::HasTrace("CCallCaller::AmSoundCallback: priority (2) cmd (1) type (0)\n"));
     call.ClosePath(2);
 
-    // Destroyed while the grant is still due: the registration goes with it.
+    // Destroyed while the grant is still due: nothing is unregistered, and the grant is dropped
+    // before it reaches the destroyed object.
     example::AudioCall* pCall = new example::AudioCall;
     pCall->OpenPath(4);
     tmxhost::ClearCalls();
+    tmxhost::TakeTraces();
     delete pCall;
-    EXPECT_THAT(tmxhost::CallTexts(), ElementsAre("SsmUnregisterSoundCallback(4)"));
+    EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
     tmxhost::Advance(500);
+    EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
+    EXPECT_THAT(TraceTexts(0xBA), ElementsAre(Dropped(4)));
+}
+
+int OtherComponentCallback(SsmSoundPriority_T, SsmSoundType_T, SsmSoundCommand_T, void* userData) {
+    ++*static_cast<int*>(userData);
+    return 1;
+}
+
+TEST_F(AudioPathTest, DestroyedCallerLeavesAnotherComponentsRegistration) {
+    tmxhost::SetSoundGrantDelay(100);
+    example::AudioCall* pCall = new example::AudioCall;
+    EXPECT_EQ(pCall->OpenPath(4), -1);
+    EXPECT_EQ(pCall->ClosePath(4), 1);  // still pending: nothing to unregister
+    int otherCallbacks = 0;
+    SsmRegisterSoundCallback(4, 0, OtherComponentCallback, &otherCallbacks, "other", 1);
+    tmxhost::ClearCalls();
+    delete pCall;
+    EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
+    EXPECT_TRUE(tmxhost::IsSoundCallbackRegistered(4));
+    tmxhost::Advance(100);
+    EXPECT_TRUE(tmxhost::SendSoundCommand(4, 0, 2));
+    EXPECT_EQ(otherCallbacks, 2);  // its grant and the command
     EXPECT_THAT(tmxhost::AudioCallers(), IsEmpty());
 }
 
@@ -196,7 +231,7 @@ public:
     }
 };
 
-TEST_F(AudioPathTest, DestroyedCallerLeavesNoPriorityRegistered) {
+TEST_F(AudioPathTest, DestroyedCallerIsNeverCalledBack) {
     const int kPriorities = 40;
     CountingCall* pCall = new CountingCall;
     // SetPath applies through the subclass, and only when asked.
@@ -208,17 +243,34 @@ TEST_F(AudioPathTest, DestroyedCallerLeavesNoPriorityRegistered) {
     }
     EXPECT_EQ(pCall->grants, kPriorities + 1);
     tmxhost::ClearCalls();
+    tmxhost::TakeTraces();
     delete pCall;
-    EXPECT_EQ(tmxhost::CallTexts({"SsmUnregisterSoundCallback"}).size(), size_t{kPriorities + 1});
+    EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());
+    std::vector<std::string> dropped;
     for (int priority = 0; priority <= kPriorities; ++priority) {
-        EXPECT_FALSE(tmxhost::SendSoundCommand(priority, 0, 2)) << priority;
+        EXPECT_TRUE(tmxhost::SendSoundCommand(priority, 0, 2)) << priority;
+        dropped.push_back(Dropped(priority));
     }
+    EXPECT_EQ(TraceTexts(0xBA), dropped);
 
-    // Closed from inside the grant: nothing is left to unregister afterwards.
+    // A stale registration whose user data now names another live caller (an address used
+    // again) does not reach it either: only the priority's own registrant is called.
+    CountingCall other;
+    other.OpenPath(kPriorities + 1);
+    EXPECT_EQ(CCallCaller::SsmSoundCallback(3, 0, 1, &other), 0);
+    EXPECT_EQ(other.grants, 1);
+
+    // The destroyed caller closed nothing: its priorities stay busy until unregistered.
+    EXPECT_EQ(other.OpenPath(3), 0);
+
+    // Closed from inside the grant: the caller holds nothing afterwards.
+    const int kFree = kPriorities + 2;
     pCall = new CountingCall;
     pCall->closeOnGrant = true;
-    EXPECT_EQ(pCall->OpenPath(3), 5);
-    EXPECT_FALSE(tmxhost::IsSoundCallbackRegistered(3));
+    EXPECT_EQ(pCall->OpenPath(kFree), 5);
+    EXPECT_FALSE(tmxhost::IsSoundCallbackRegistered(kFree));
+    EXPECT_EQ(CCallCaller::SsmSoundCallback(kFree, 0, 1, pCall), 0);
+    EXPECT_EQ(pCall->grants, 1);
     tmxhost::ClearCalls();
     delete pCall;
     EXPECT_THAT(tmxhost::CallTexts(), IsEmpty());

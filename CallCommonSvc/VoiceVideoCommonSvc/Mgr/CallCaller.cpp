@@ -6,10 +6,12 @@ namespace {
 
 const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallCaller";
 
-// The sound-state manager keeps one callback per priority. The library remembers which of its
-// callers registered each priority last, so that a caller destroyed while registered can
-// unregister and the manager never calls into a destroyed object. A plain list on the
-// allocation routing: no static constructor, no limit.
+// The sound-state manager keeps one callback per priority and calls it with the registering
+// caller as user data. The library remembers, per priority, which live caller registered it
+// last; a callback whose user data is not that caller (one destroyed since, or a stale
+// address) is dropped, so the manager never reaches a destroyed object and a destroyed caller
+// needs to unregister nothing. A plain list on the allocation routing: no static constructor,
+// no limit.
 struct SoundRegistration {
     SsmSoundPriority_T priority;
     const CCallCaller* pOwner;
@@ -38,23 +40,36 @@ bool RememberRegistration(SsmSoundPriority_T priority, const CCallCaller* pOwner
     return true;
 }
 
-void ForgetRegistration(SsmSoundPriority_T priority) {
+// Unlinks and frees the entry *pp points to.
+void Unlink(SoundRegistration** pp) {
+    SoundRegistration* pGone = *pp;
+    *pp = pGone->pNext;
+    MemStubFree(pGone);
+}
+
+void ForgetPriority(SsmSoundPriority_T priority) {
     for (SoundRegistration** pp = &g_pRegistrations; *pp != NULL; pp = &(*pp)->pNext) {
         if ((*pp)->priority == priority) {
-            SoundRegistration* pGone = *pp;
-            *pp = pGone->pNext;
-            MemStubFree(pGone);
+            Unlink(pp);
             return;
         }
     }
 }
 
-// A priority the caller still holds.
-bool HeldPriority(const CCallCaller* pOwner, SsmSoundPriority_T& priority) {
+void ForgetOwner(const CCallCaller* pOwner) {
+    for (SoundRegistration** pp = &g_pRegistrations; *pp != NULL;) {
+        if ((*pp)->pOwner == pOwner) {
+            Unlink(pp);
+        } else {
+            pp = &(*pp)->pNext;
+        }
+    }
+}
+
+bool IsRegisteredBy(SsmSoundPriority_T priority, const void* pOwner) {
     for (SoundRegistration* p = g_pRegistrations; p != NULL; p = p->pNext) {
-        if (p->pOwner == pOwner) {
-            priority = p->priority;
-            return true;
+        if (p->priority == priority) {
+            return p->pOwner == pOwner;
         }
     }
     return false;
@@ -97,12 +112,9 @@ CCallCaller::CCallCaller()
       m_bRxMuteMode(0),
       m_bWhisperMode(0) {}
 
+// Closes nothing: a registration left with the manager stays, and its callbacks are dropped.
 CCallCaller::~CCallCaller() {
-    SsmSoundPriority_T priority;
-    while (HeldPriority(this, priority)) {
-        SysDebugPrintf(TMX_DBG_CALL, "CCallCaller::~CCallCaller: Unregister (%d)\n", priority);
-        Unregister(priority);
-    }
+    ForgetOwner(this);
 }
 
 // Remembered first: a grant during the registration may already close the path again. A
@@ -114,7 +126,7 @@ void CCallCaller::Register(SsmSoundPriority_T priority) {
 }
 
 void CCallCaller::Unregister(SsmSoundPriority_T priority) {
-    ForgetRegistration(priority);
+    ForgetPriority(priority);
     SsmUnregisterSoundCallback(priority, kSourcePath, __LINE__);
 }
 
@@ -283,6 +295,12 @@ int CCallCaller::SsmSoundCallback(SsmSoundPriority_T priority, SsmSoundType_T ty
                    priority, cmd, type);
     CCallCaller* pCaller = static_cast<CCallCaller*>(userData);
     if (!CALL_REQUIRE(pCaller != NULL)) {
+        return 0;
+    }
+    if (!IsRegisteredBy(priority, pCaller)) {
+        SysDebugPrintf(TMX_DBG_FAIL,
+                       "CCallCaller::AmSoundCallback: no live caller registered priority (%d)\n",
+                       priority);
         return 0;
     }
     pCaller->m_hAvCaller = pCaller->AmSoundHandler(priority, type, cmd);

@@ -13,7 +13,7 @@
 class CALLCOMMONSVC_API CCallCaller : public ICallCaller {
 public:
     CCallCaller();
-    // Unregisters the sound callbacks this object still holds; deletes no audio caller.
+    // Closes nothing; the manager's later callbacks for this object are dropped.
     virtual ~CCallCaller();
 
     virtual int OpenVirtualPath();
@@ -37,7 +37,8 @@ public:
     int SetRxMuteMode(int mode, int bApply);
     int GetRxMuteMode();
 
-    // Registered with the sound-state manager; userData is the CCallCaller.
+    // Registered with the sound-state manager; userData is the CCallCaller. A callback for a
+    // caller that no longer holds the priority's registration (destroyed since) is dropped.
     static int SsmSoundCallback(SsmSoundPriority_T priority, SsmSoundType_T type,
                                 SsmSoundCommand_T cmd, void* userData);
 
