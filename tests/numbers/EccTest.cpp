@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "CallCommonSvc/H/CallCommonSvc.h"
-#include "CallCommonSvc/Util/CallCommonUtil.h"
 #include "support/HostTest.h"
 
 namespace {
@@ -7,81 +10,109 @@ namespace {
 const unsigned kUtil = 0x800E6;
 const unsigned kFail = 0xBA;
 
+using List = std::vector<std::string>;
+
+// The country lists used with a SIM present, in their order of comparison.
+const List kDefault = {"112", "911"};
+const List k999 = {"112", "911", "999"};
+const List k000 = {"112", "911", "000"};
+const List k000111 = {"112", "911", "000", "111"};
+const List k100 = {"112", "911", "100"};
+const List k190 = {"112", "911", "190"};
+const List k060 = {"112", "911", "060"};
+const List k066 = {"112", "911", "066"};
+const List k104109 = {"112", "911", "104", "109"};
+const List k123_911 = {"112", "123"};
+const List k133 = {"112", "911", "133"};
+const List k105 = {"112", "911", "105"};
+const List k_1_171 = {"112", "911", "*1", "*171"};
+const List k122 = {"112", "911", "122"};
+const List k104 = {"112", "911", "104"};
+const List kJapan = {"110", "118", "119", "112", "911"};
+const List kKorea = {"112", "119", "122", "113", "125", "127", "111", "911"};
+
+// The lists used without a SIM: eight common entries, then the country's own.
+List NoSim(const List& extra) {
+    List list = {"000", "08", "112", "110", "118", "119", "911", "999"};
+    list.insert(list.end(), extra.begin(), extra.end());
+    return list;
+}
+const List kNoSimDefault = NoSim({});
+const List kNoSim120122 = NoSim({"120", "122"});
+const List kNoSim190 = NoSim({"190"});
+const List kNoSim060 = NoSim({"060"});
+const List kNoSim066 = NoSim({"066"});
+const List kNoSim104109 = NoSim({"104", "109"});
+const List kNoSim133 = NoSim({"133"});
+const List kNoSim105 = NoSim({"105"});
+const List kNoSim_1_171 = NoSim({"*1", "*171"});
+const List kNoSim122 = NoSim({"122"});
+const List kNoSim104 = NoSim({"104"});
+const List kNoSim111 = NoSim({"111"});
+
 struct ListChoice {
     int mcc;
     int mnc;
-    const char** list;
-    std::size_t count;
+    const List* list;
 };
-
-#define LIST(name) CCallUtil::name, sizeof(CCallUtil::name) / sizeof(CCallUtil::name[0])
 
 // Every row of the choice with a SIM present, including the "other MNC" rows.
 const ListChoice kSimChoices[] = {
-    {234, 15, LIST(m_pszEccNumbers999)},      {272, 1, LIST(m_pszEccNumbers999)},
-    {424, 2, LIST(m_pszEccNumbers999)},       {454, 0, LIST(m_pszEccNumbers999)},
-    {620, 3, LIST(m_pszEccNumbers999)},       {334, 2, LIST(m_pszEccNumbers060)},
-    {334, 20, LIST(m_pszEccNumbers060)},      {334, 3, LIST(m_pszEccNumbers066)},
-    {425, 1, LIST(m_pszEccNumbers100)},       {425, 3, LIST(m_pszEccNumbers100)},
-    {425, 2, LIST(m_pszEccNumbersDefault)},   {440, 10, LIST(m_pszEccNumbersJapan)},
-    {450, 5, LIST(m_pszEccNumbersKorea)},     {505, 1, LIST(m_pszEccNumbers000)},
-    {530, 5, LIST(m_pszEccNumbers000111)},    {704, 3, LIST(m_pszEccNumbers122)},
-    {706, 4, LIST(m_pszEccNumbers122)},       {710, 30, LIST(m_pszEccNumbers122)},
-    {710, 300, LIST(m_pszEccNumbers122)},     {704, 1, LIST(m_pszEccNumbersDefault)},
-    {706, 1, LIST(m_pszEccNumbersDefault)},   {710, 21, LIST(m_pszEccNumbersDefault)},
-    {714, 1, LIST(m_pszEccNumbers104)},       {714, 11, LIST(m_pszEccNumbers104)},
-    {714, 2, LIST(m_pszEccNumbersDefault)},   {716, 6, LIST(m_pszEccNumbers105)},
-    {716, 10, LIST(m_pszEccNumbersDefault)},  {724, 5, LIST(m_pszEccNumbers190)},
-    {730, 1, LIST(m_pszEccNumbers133)},       {732, 103, LIST(m_pszEccNumbers123_911)},
-    {732, 111, LIST(m_pszEccNumbers123_911)}, {732, 123, LIST(m_pszEccNumbers123_911)},
-    {732, 101, LIST(m_pszEccNumbersDefault)}, {734, 6, LIST(m_pszEccNumbers_1_171)},
-    {734, 4, LIST(m_pszEccNumbersDefault)},   {748, 1, LIST(m_pszEccNumbers104109)},
-    {310, 410, LIST(m_pszEccNumbersDefault)}, {0, 0, LIST(m_pszEccNumbersDefault)},
+    {234, 15, &k999},      {272, 1, &k999},       {424, 2, &k999},       {454, 0, &k999},
+    {620, 3, &k999},       {334, 2, &k060},       {334, 20, &k060},      {334, 3, &k066},
+    {425, 1, &k100},       {425, 3, &k100},       {425, 2, &kDefault},   {440, 10, &kJapan},
+    {450, 5, &kKorea},     {505, 1, &k000},       {530, 5, &k000111},    {704, 3, &k122},
+    {706, 4, &k122},       {710, 30, &k122},      {710, 300, &k122},     {704, 1, &kDefault},
+    {706, 1, &kDefault},   {710, 21, &kDefault},  {714, 1, &k104},       {714, 11, &k104},
+    {714, 2, &kDefault},   {716, 6, &k105},       {716, 10, &kDefault},  {724, 5, &k190},
+    {730, 1, &k133},       {732, 103, &k123_911}, {732, 111, &k123_911}, {732, 123, &k123_911},
+    {732, 101, &kDefault}, {734, 6, &k_1_171},    {734, 4, &kDefault},   {748, 1, &k104109},
+    {310, 410, &kDefault}, {0, 0, &kDefault},
 };
 
-// Every row of the choice without a SIM.
+// Every row of the choice without a SIM; four of them use the short lists above.
 const ListChoice kNoSimChoices[] = {
-    {334, 2, LIST(m_pszEccNumbersNoSim060)},      {334, 20, LIST(m_pszEccNumbersNoSim060)},
-    {334, 1, LIST(m_pszEccNumbersNoSim066)},      {425, 1, LIST(m_pszEccNumbers100)},
-    {425, 3, LIST(m_pszEccNumbers100)},           {425, 2, LIST(m_pszEccNumbersDefault)},
-    {425, 7, LIST(m_pszEccNumbersNoSimDefault)},  {450, 8, LIST(m_pszEccNumbersKorea)},
-    {460, 1, LIST(m_pszEccNumbersNoSim120122)},   {460, 0, LIST(m_pszEccNumbersNoSimDefault)},
-    {530, 1, LIST(m_pszEccNumbersNoSim111)},      {704, 3, LIST(m_pszEccNumbersNoSim122)},
-    {706, 4, LIST(m_pszEccNumbersNoSim122)},      {710, 30, LIST(m_pszEccNumbersNoSim122)},
-    {710, 300, LIST(m_pszEccNumbersNoSim122)},    {704, 1, LIST(m_pszEccNumbersNoSimDefault)},
-    {706, 2, LIST(m_pszEccNumbersNoSimDefault)},  {710, 3, LIST(m_pszEccNumbersNoSimDefault)},
-    {714, 1, LIST(m_pszEccNumbersNoSim104)},      {714, 11, LIST(m_pszEccNumbersNoSim104)},
-    {714, 4, LIST(m_pszEccNumbersNoSimDefault)},  {716, 6, LIST(m_pszEccNumbersNoSim105)},
-    {716, 1, LIST(m_pszEccNumbersNoSimDefault)},  {724, 2, LIST(m_pszEccNumbersNoSim190)},
-    {730, 3, LIST(m_pszEccNumbersNoSim133)},      {732, 103, LIST(m_pszEccNumbers123_911)},
-    {732, 111, LIST(m_pszEccNumbers123_911)},     {732, 123, LIST(m_pszEccNumbers123_911)},
-    {732, 1, LIST(m_pszEccNumbersDefault)},       {734, 6, LIST(m_pszEccNumbersNoSim_1_171)},
-    {734, 1, LIST(m_pszEccNumbersNoSimDefault)},  {748, 5, LIST(m_pszEccNumbersNoSim104109)},
-    {234, 15, LIST(m_pszEccNumbersNoSimDefault)}, {440, 10, LIST(m_pszEccNumbersNoSimDefault)},
-    {505, 1, LIST(m_pszEccNumbersNoSimDefault)},
+    {334, 2, &kNoSim060},      {334, 20, &kNoSim060},    {334, 1, &kNoSim066},
+    {425, 1, &k100},           {425, 3, &k100},          {425, 2, &kDefault},
+    {425, 7, &kNoSimDefault},  {450, 8, &kKorea},        {460, 1, &kNoSim120122},
+    {460, 0, &kNoSimDefault},  {530, 1, &kNoSim111},     {704, 3, &kNoSim122},
+    {706, 4, &kNoSim122},      {710, 30, &kNoSim122},    {710, 300, &kNoSim122},
+    {704, 1, &kNoSimDefault},  {706, 2, &kNoSimDefault}, {710, 3, &kNoSimDefault},
+    {714, 1, &kNoSim104},      {714, 11, &kNoSim104},    {714, 4, &kNoSimDefault},
+    {716, 6, &kNoSim105},      {716, 1, &kNoSimDefault}, {724, 2, &kNoSim190},
+    {730, 3, &kNoSim133},      {732, 103, &k123_911},    {732, 111, &k123_911},
+    {732, 123, &k123_911},     {732, 1, &kDefault},      {734, 6, &kNoSim_1_171},
+    {734, 1, &kNoSimDefault},  {748, 5, &kNoSim104109},  {234, 15, &kNoSimDefault},
+    {440, 10, &kNoSimDefault}, {505, 1, &kNoSimDefault},
 };
 
-// Candidates covering every entry of every list, plus near misses.
-const char* const kCandidates[] = {"112", "911",  "999",  "000",  "111", "100", "190", "060",
-                                   "066", "104",  "109",  "123",  "133", "105", "*1",  "*171",
-                                   "122", "110",  "118",  "119",  "113", "125", "127", "08",
-                                   "120", "0112", "1120", "112 ", "*17", "9110"};
-
-bool InList(const char* number, const char** list, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        if (std::string(list[i]) == number) {
-            return true;
+// Every entry of every list, plus near misses: only whole-string equality counts.
+template <std::size_t N>
+void AddEntries(const ListChoice (&choices)[N], List& all) {
+    for (const ListChoice& row : choices) {
+        for (const std::string& number : *row.list) {
+            if (std::find(all.begin(), all.end(), number) == all.end()) {
+                all.push_back(number);
+            }
         }
     }
-    return false;
+}
+
+List Candidates() {
+    List all = {"0112", "1120", "112 ", "*17", "9110", "128", "99", "0000"};
+    AddEntries(kSimChoices, all);
+    AddEntries(kNoSimChoices, all);
+    return all;
 }
 
 class Ecc : public HostTest {};
 
 }  // namespace
 
+// A match is traced with its index, so the order of each list is checked with its entries.
 TEST_F(Ecc, EveryListChoiceDecidesExactlyByItsEntries) {
     tmxhost::SetSimEccNumbers({});
+    const List candidates = Candidates();
     for (bool noSim : {false, true}) {
         tmxhost::SetPhoneStatus(58, noSim ? 1 : 0);
         const ListChoice* begin = noSim ? kNoSimChoices : kSimChoices;
@@ -89,10 +120,23 @@ TEST_F(Ecc, EveryListChoiceDecidesExactlyByItsEntries) {
         for (std::size_t r = 0; r < rows; ++r) {
             const ListChoice& row = begin[r];
             tmxhost::SetNetwork(row.mcc, row.mnc);
-            for (const char* number : kCandidates) {
-                EXPECT_EQ(CallIsEccNumber(number), InList(number, row.list, row.count) ? 1 : 0)
-                    << (noSim ? "no SIM" : "SIM") << " mcc " << row.mcc << " mnc " << row.mnc
-                    << " number '" << number << "'";
+            for (const std::string& number : candidates) {
+                SCOPED_TRACE((noSim ? "no SIM" : "SIM") + std::string(" mcc ") +
+                             std::to_string(row.mcc) + " mnc " + std::to_string(row.mnc) +
+                             " number '" + number + "'");
+                tmxhost::TakeTraces();
+                auto entry = std::find(row.list->begin(), row.list->end(), number);
+                bool expected = entry != row.list->end();
+                ASSERT_EQ(CallIsEccNumber(number.c_str()), expected ? 1 : 0);
+                if (expected) {
+                    std::string index = std::to_string(entry - row.list->begin());
+                    EXPECT_TRUE(tmxhost::HasTrace(
+                        noSim ? "CallIsEccNumberNoSim: pszNumber (" + number +
+                                    ") ppszNoSimEccNumbers[" + index + "] (" + number + ")\n"
+                              : "CallIsEccNumber: pszNumber (" + number + ") ppszEccNumbers[" +
+                                    index + "] (" + number + ")\n",
+                        kUtil));
+                }
             }
         }
     }
