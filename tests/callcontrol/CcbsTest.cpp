@@ -9,6 +9,7 @@
 namespace {
 
 using Tags = std::vector<int>;
+using Texts = std::vector<std::string>;
 
 // The fill bytes of the record copies on the heap, sorted; -1 for a copy of mixed bytes.
 Tags StoredTags() {
@@ -47,11 +48,14 @@ TEST_F(CcbsTest, FiveSlotsAndANewRecordTakesTheLowestFree) {
         EXPECT_EQ(ccbs.IsAvailableSlot(), 1);
         EXPECT_EQ(Add(ccbs, tag), 1);
     }
+    tmxhost::TakeTraces();
     EXPECT_EQ(ccbs.IsAvailableSlot(), 0);
+    EXPECT_EQ(TraceTexts(0xE6), Texts{"Count: n (5)\n"});
     EXPECT_EQ(Add(ccbs, 6), 0);
     EXPECT_EQ(ccbs.Add(nullptr), 0);
     EXPECT_EQ(ccbs.Delete(7), 0);
     ExpectReports({"m_nIndex < MAX", "pCcbsInfo != NULL"});
+    EXPECT_EQ(TraceTexts(0xBA), Texts{"Delete: m_map doesn't have an element (7)\n"});
     EXPECT_EQ(StoredTags(), (Tags{1, 2, 3, 4, 5}));
 
     EXPECT_EQ(Delete(ccbs, 4), (Tags{1, 2, 3, 5}));

@@ -5,6 +5,9 @@
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallQueuingDtmf.h"
 #include "support/HostTest.h"
 
+using ::testing::Contains;
+using ::testing::Not;
+
 namespace {
 
 using Q = CCallQueuingDtmf;
@@ -50,6 +53,16 @@ protected:
     }
 
     static Texts Tones() { return tmxhost::CallTexts({"TapiStartDTMF", "TapiStopDTMF"}); }
+    // The lines traced on `channel` since the last call.
+    static Texts Traced(unsigned channel = 0x200E6) {
+        Texts texts;
+        for (const tmxhost::Trace& trace : tmxhost::TakeTraces()) {
+            if (trace.channel == channel) {
+                texts.push_back(trace.text);
+            }
+        }
+        return texts;
+    }
     static std::string Start(char d) { return std::string("TapiStartDTMF(1, \"") + d + "\", 300)"; }
 
     const std::string kStop = "TapiStopDTMF(1)";
@@ -63,9 +76,13 @@ TEST_F(DtmfTest, SendsQueuedDigitsOneToneAtATime) {
     EXPECT_EQ(sender.Push("123"), 1);
     tmxhost::Advance(100);  // started: more digits wait, so the tone is cut short
     EXPECT_EQ(sender.State(), Q::DTMF_BUF_SENT_STOP_REQ);
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::StartDtmfAck:DTMF Queue count > 1\n"));
     tmxhost::Advance(100);  // stopped: the next digit goes out
     EXPECT_EQ(sender.GetCount(), 2);
-    tmxhost::Advance(1000);
+    tmxhost::Advance(300);
+    EXPECT_THAT(Traced(), Not(Contains("CCallQueuingDtmf::Pop: End of Send\n")));
+    tmxhost::Advance(700);
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::Pop: End of Send\n"));
     EXPECT_EQ(Tones(), (Texts{Start('1'), kStop, Start('2'), kStop, Start('3'), kStop}));
     EXPECT_EQ(sender.pushed, Results(2, kSuccess));
     EXPECT_EQ(sender.popped, (Results{kSuccess, kSuccess, kEnd}));
@@ -79,12 +96,16 @@ TEST_F(DtmfTest, LongDtmfHoldsToneUntilKeyReleaseUnlessBurst) {
     EXPECT_EQ(sender.StopDtmfReq(kCall), 0);  // released before the start ack
     tmxhost::Advance(100);                    // the start ack stops the tone
     EXPECT_EQ(Tones(), (Texts{Start('5'), kStop}));
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::StartDtmfAck:DTMF Key released\n"));
 
     tmxhost::Advance(100);
     sender.SetLongDtmfMode(1);
     sender.Push("6");
     tmxhost::Advance(5000);
     EXPECT_EQ(sender.State(), Q::DTMF_BUF_RECEIVED_START_ACK);
+    Texts held = Traced();
+    EXPECT_THAT(held, Contains("CCallQueuingDtmf::StartDtmfAck:DTMF Key still pressed!\n"));
+    EXPECT_THAT(held, Not(Contains("CCallQueuingDtmf::StartDtmfAck:DTMF Key released\n")));
     EXPECT_EQ(sender.StartDtmfAck(kCall), 0);
     ExpectReports({"m_state != DTMF_BUF_RECEIVED_START_ACK"});
     EXPECT_EQ(sender.StopDtmfReq(kCall), 1);
@@ -113,9 +134,14 @@ TEST_F(DtmfTest, DigitsWrapAroundTheRingThatHoldsEighty) {
     EXPECT_EQ(sender.Ring(0, 3), "BCD");
     EXPECT_EQ(sender.GetCount(), 9);
 
+    const std::string kFull = "CCallQueuingDtmf::Push: Queue Full!!!!\n";
+    Traced();
     EXPECT_EQ(sender.Push(std::string(72, '2').c_str()), 0);  // refused whole
+    EXPECT_THAT(Traced(), Contains(kFull));
     EXPECT_EQ(sender.Push(std::string(71, '2').c_str()), 1);
+    EXPECT_THAT(Traced(), Not(Contains(kFull)));
     EXPECT_EQ(sender.Push("3"), 0);
+    EXPECT_THAT(Traced(), Contains(kFull));
     EXPECT_EQ(sender.Push(""), 1);
     EXPECT_EQ(sender.GetCount(), 80);
     EXPECT_EQ(sender.pushed, Results(4, kSuccess));
@@ -141,7 +167,10 @@ TEST_F(DtmfTest, RefusedStartOrStopReachesPostHook) {
 
     sender.Push("34");
     tmxhost::FailCall("TapiStopDTMF", 0);
+    Traced();
     tmxhost::Advance(1000);
+    EXPECT_THAT(Traced(0xBA),
+                Contains("CCallQueuingDtmf::StopDtmfReq:TapiStopDTMF return FAIL!\n"));
     EXPECT_EQ(sender.stopped, (Results{kSuccess, kFail}));  // and the queue is dropped
     EXPECT_EQ(sender.GetCount(), 0);
     EXPECT_EQ(sender.State(), Q::DTMF_BUF_IDLE);
@@ -151,13 +180,16 @@ TEST_F(DtmfTest, MisuseOrLostCallAbandonsSending) {
     EXPECT_EQ(sender.Push(nullptr), 0);
     ExpectReports({"pszDigits != NULL"});
     EXPECT_EQ(sender.StartDtmfAck(-1) + sender.StopDtmfReq(-1) + sender.Start(-1, '1'), 0);
+    Traced();
     EXPECT_EQ(sender.Stop(-1) + sender.Pop(), 0);
     ExpectReports(Texts(4, "hCall != TAPI_INVALID_CALLHANDLE"));
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::Pop: Aborted of Send\n"));
 
     sender.Push("12");
     sender.SetLongDtmfMode(1);
     sender.hActive = TAPI_INVALID_CALLHANDLE;
     EXPECT_EQ(sender.Push("3"), 0);
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::Push: No Active Call Handle..\n"));
     EXPECT_EQ(sender.GetCount(), 0);
     EXPECT_EQ(sender.IsLongDtmfMode(), 0);
     EXPECT_EQ(sender.State(), Q::DTMF_BUF_IDLE);
@@ -165,10 +197,15 @@ TEST_F(DtmfTest, MisuseOrLostCallAbandonsSending) {
     sender.hActive = kCall;
     tmxhost::Advance(200);  // the ack of '1' finds the queue gone: its tone is stopped
     EXPECT_EQ(sender.State(), Q::DTMF_BUF_IDLE);
+    Texts aborted = Traced();
+    EXPECT_THAT(aborted, Contains("CCallQueuingDtmf::StartDtmfAck:Sending DTMF Aborted!\n"));
+    EXPECT_THAT(aborted, Contains("CCallQueuingDtmf::Pop: Aborted of Send\n"));
     sender.Push("45");
     tmxhost::Advance(200);  // '4' stopped and '5' started
     sender.hActive = TAPI_INVALID_CALLHANDLE;
+    Traced();
     tmxhost::Advance(200);
+    EXPECT_THAT(Traced(), Contains("CCallQueuingDtmf::Pop: No Active Call Handle..\n"));
     EXPECT_EQ(sender.GetCount(), 0);
     EXPECT_EQ(sender.popped, Results{kSuccess});
     EXPECT_EQ(Tones(), (Texts{Start('1'), kStop, Start('4'), kStop, Start('5'), kStop}));
