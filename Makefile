@@ -3,7 +3,9 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
-FUZZ_RUNS ?= 1000000
+# Each fuzzer runs FUZZ_SECONDS seconds, or stops earlier after FUZZ_RUNS inputs when that is set.
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 CMAKE_FLAGS ?=
 
 # Debian packages the build, the tests and the benchmarks need.
@@ -11,7 +13,7 @@ DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
                libphonenumber-dev libsqlite3-dev
 
-.PHONY: all deps build demo test asan bench fuzz format clean
+.PHONY: all deps configure build demo test asan bench fuzz format clean
 
 all: build
 
@@ -32,11 +34,16 @@ deps:
 	  fi; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
 	cmake --build $(BUILD)
 
-demo: build
+# Only the program and the libraries it loads, not the tests. The demo works in a temporary
+# data folder unless given --data.
+demo: configure
+	cmake --build $(BUILD) --target callsvc
 	./$(BUILD)/bin/callsvc demo
 
 test: build
@@ -54,20 +61,29 @@ bench: deps
 	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
 
 # libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
-# (fuzzer:corpus folder under fuzz/corpus); a finding fails the target after all have run.
-FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text contacts_fuzz:contacts
+# (fuzzer:corpus folder under fuzz/corpus) for FUZZ_SECONDS; a finding, or a harness that was not
+# built, fails the target after all have run.
+FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text \
+          contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import
+FUZZ_LIMIT = -max_total_time=$(FUZZ_SECONDS)$(if $(FUZZ_RUNS), -runs=$(FUZZ_RUNS))
 fuzz: deps
+	@echo "make fuzz: $(words $(FUZZERS)) fuzzers, $(FUZZ_SECONDS) s each$(if $(FUZZ_RUNS), or $(FUZZ_RUNS) runs if sooner):" \
+	  "about $$(( $(words $(FUZZERS)) * $(FUZZ_SECONDS) / 60 )) min $$(( $(words $(FUZZERS)) * $(FUZZ_SECONDS) % 60 )) s after the build" \
+	  "(set FUZZ_SECONDS to change)"
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCALLSVC_FUZZ=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD)
 	@failed=""; \
 	for pair in $(FUZZERS); do \
 	  fuzzer=$${pair%%:*}; corpus=$${pair#*:}; \
+	  if [ ! -x $(FUZZ_BUILD)/bin/$$fuzzer ]; then \
+	    echo "== $$fuzzer: not built"; failed="$$failed $$fuzzer"; continue; \
+	  fi; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$corpus; \
-	  echo "== $$fuzzer ($(FUZZ_RUNS) runs)"; \
-	  ./$(FUZZ_BUILD)/bin/$$fuzzer -runs=$(FUZZ_RUNS) -artifact_prefix=$(FUZZ_BUILD)/$$fuzzer- \
+	  echo "== $$fuzzer ($(FUZZ_LIMIT))"; \
+	  ./$(FUZZ_BUILD)/bin/$$fuzzer $(FUZZ_LIMIT) -artifact_prefix=$(FUZZ_BUILD)/$$fuzzer- \
 	    $(FUZZ_BUILD)/corpus/$$corpus fuzz/corpus/$$corpus || failed="$$failed $$fuzzer"; \
 	done; \
-	if [ -n "$$failed" ]; then echo "fuzzers with findings:$$failed"; exit 1; fi
+	if [ -n "$$failed" ]; then echo "fuzzers with findings or not built:$$failed"; exit 1; fi
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,12 @@
 // callsvc demo: loads the library, shows the settings file it keeps and runs timers on the
 // real-time clock.
+#include <stdlib.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
@@ -29,11 +35,38 @@ const char kUsage[] =
     "LED, vibration, sound-state, audio-caller and effect-sound calls.\n"
     "\n"
     "options:\n"
-    "  --data DIR          data folder (default $TMXHOST_DATA_ROOT, else\n"
-    "                      $XDG_DATA_HOME/callsvc or ~/.local/share/callsvc)\n"
+    "  --data DIR          data folder to use and keep (default: a new temporary folder,\n"
+    "                      removed at exit; unlike the other commands, the demo never\n"
+    "                      uses $TMXHOST_DATA_ROOT or ~/.local/share/callsvc)\n"
     "  --trace CHANNELS    print the library's trace lines of these channels to stderr:\n"
     "                      comma-separated channel words such as 0x200E6,0xBA, or all\n"
     "  --help              this text\n";
+
+// A new folder under $TMPDIR (or /tmp), removed with its contents when the demo ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/callsvc-demo.XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~TemporaryFolder() {
+        if (!m_path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_path, ignored);
+        }
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
 
 // Two repeating timers: a fast one that ticks until the slow one has ticked twice.
 class DemoTimers : public CCallTimer {
@@ -297,10 +330,24 @@ int RunDemo(int argc, char** argv, int first) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
+    // Without --data the demo works in a folder of its own, never in the user's data folder.
+    // Declared before the module, so that it goes after the module is unloaded.
+    std::optional<TemporaryFolder> temporary;
+    if (options.values.count("--data") == 0) {
+        temporary.emplace();
+        if (temporary->Path().empty()) {
+            std::fprintf(stderr, "callsvc demo: cannot create a temporary data folder\n");
+            return kExitFailure;
+        }
+        options.values["--data"] = temporary->Path();
+    }
     if (!ApplyCommonOptions(options, error)) {
         std::fprintf(stderr, "callsvc demo: %s\n", error.c_str());
         return kExitUsage;
     }
+    std::printf("Data folder %s (%s)\n\n", tmxhost::DataRoot().c_str(),
+                temporary ? "temporary, removed at exit; --data DIR uses and keeps a folder"
+                          : "given with --data");
     tmxhost::UseRealTime(true);
 
     Module module;
@@ -344,6 +391,9 @@ int RunDemo(int argc, char** argv, int first) {
     module.Unload();
     std::printf("\nUnloaded (module class registered: %s)\n",
                 tmxhost::IsClassRegistered(0x1000076) ? "yes" : "no");
+    if (temporary) {
+        std::printf("Removing the temporary data folder %s\n", temporary->Path().c_str());
+    }
     return callsOk ? kExitOk : kExitFailure;
 }
 
