@@ -60,9 +60,9 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
 
-# libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
-# (fuzzer:corpus folder under fuzz/corpus) for FUZZ_SECONDS; a finding, or a harness that was not
-# built, fails the target after all have run.
+# libFuzzer harnesses, built with clang; not part of CI. Each fuzzer:corpus pair runs for
+# FUZZ_SECONDS on its own corpus, seeded from fuzz/corpus/CORPUS when that exists. A finding, or
+# a harness that was not built, fails the target after all have run.
 FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text \
           contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import
 FUZZ_LIMIT = -max_total_time=$(FUZZ_SECONDS)$(if $(FUZZ_RUNS), -runs=$(FUZZ_RUNS))
@@ -79,9 +79,10 @@ fuzz: deps
 	    echo "== $$fuzzer: not built"; failed="$$failed $$fuzzer"; continue; \
 	  fi; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$corpus; \
+	  seeds=fuzz/corpus/$$corpus; [ -d $$seeds ] || seeds=""; \
 	  echo "== $$fuzzer ($(FUZZ_LIMIT))"; \
-	  ./$(FUZZ_BUILD)/bin/$$fuzzer $(FUZZ_LIMIT) -artifact_prefix=$(FUZZ_BUILD)/$$fuzzer- \
-	    $(FUZZ_BUILD)/corpus/$$corpus fuzz/corpus/$$corpus || failed="$$failed $$fuzzer"; \
+	  $(FUZZ_BUILD)/bin/$$fuzzer $(FUZZ_LIMIT) -artifact_prefix=$(FUZZ_BUILD)/$$fuzzer- \
+	    $(FUZZ_BUILD)/corpus/$$corpus $$seeds || failed="$$failed $$fuzzer"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "fuzzers with findings or not built:$$failed"; exit 1; fi
 
