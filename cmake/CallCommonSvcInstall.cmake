@@ -124,11 +124,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Call common service developers <callsvc@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "call common service library with its Linux host platform and the callsvc program")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Shared library for voice- and video-call applications (call control, DTMF, dial strings,\n"
-    "caller identification, call settings, audio, timers) with the host platform that\n"
-    "implements the phone platform's libraries on Linux, its headers, CMake package and\n"
-    "pkg-config files, and the callsvc command-line program.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Shared library for voice- and video-call applications (call control, DTMF, dial "
+       "strings, caller identification, call settings, audio, timers) with the host platform "
+       "that implements the phone platform's libraries on Linux, its headers, CMake package and "
+       "pkg-config files, and the callsvc command-line program.")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
