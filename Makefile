@@ -1,4 +1,5 @@
-# Thin wrapper around CMake. `make demo` runs the program, `make test` runs every test.
+# Thin wrapper around CMake. `make demo` runs the program, `make test` runs every test,
+# `make install PREFIX=... DESTDIR=...` installs, `make package` builds the Debian package.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
@@ -7,13 +8,15 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
-               libphonenumber-dev libsqlite3-dev
+               libphonenumber-dev libsqlite3-dev help2man dpkg-dev
 
-.PHONY: all deps configure build demo test asan bench fuzz format clean
+.PHONY: all deps configure build demo test asan bench fuzz install package package-check format clean
 
 all: build
 
@@ -85,6 +88,20 @@ fuzz: deps
 	    $(FUZZ_BUILD)/corpus/$$corpus $$seeds || failed="$$failed $$fuzzer"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "fuzzers with findings or not built:$$failed"; exit 1; fi
+
+# The libraries, headers, program, data, CMake package, pkg-config files and man page under
+# $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of what `make install` installs, in $(BUILD)/package.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs into a temporary prefix and builds and runs examples/ against it (CMake package and
+# pkg-config), then builds the Debian package and runs its program unpacked.
+package-check: package
+	tools/ci/package-check.sh $(BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

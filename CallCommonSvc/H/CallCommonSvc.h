@@ -1,8 +1,9 @@
-// The library's exported flat functions.
+/* The library's exported flat functions. Usable from C (C99) and C++. */
 #pragma once
 
 #include "../Platform/TmxCtSvc.h"
 #include "../Platform/TmxAppFrmwk.h"
+#include "CallCommonSvc/H/CallCommonSvcVersion.h"
 #include "CallCommonSvcDef.h"
 
 /* Module entry: 0 after loading, 1 before unloading. */

@@ -46,6 +46,19 @@ void RemoveOwnedRoot() {
     }
 }
 
+// The data root. A program that chose none (no Reset, no SetDataRoot), such as a C caller that
+// cannot reach the control API, gets the default root rather than the file system's root.
+const std::string& Root() {
+    RegistryState& state = State();
+    if (state.root.empty()) {
+        std::string root = DefaultDataRoot();
+        std::error_code ignored;
+        std::filesystem::create_directories(root, ignored);
+        state.root = std::filesystem::absolute(root, ignored).string();
+    }
+    return state.root;
+}
+
 // A registry path names a file inside the data root: relative, without "..".
 bool Resolve(const char* path, std::string& full) {
     if (path == nullptr || path[0] == '\0' || path[0] == '/') {
@@ -59,7 +72,7 @@ bool Resolve(const char* path, std::string& full) {
         }
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     }
-    full = State().root + "/" + path;
+    full = Root() + "/" + path;
     return true;
 }
 
@@ -152,7 +165,7 @@ void ResetRegistry() {
 }  // namespace detail
 
 std::string DataRoot() {
-    return State().root;
+    return Root();
 }
 
 bool SetDataRoot(const std::string& path, std::string* error) {

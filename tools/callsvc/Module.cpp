@@ -1,10 +1,10 @@
 #include "Module.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
+
+#include "CallCommonSvc/H/CallCommonSvc.h"
 
 namespace callsvc {
 
@@ -12,14 +12,14 @@ std::string LibraryPath() {
     if (const char* path = std::getenv("CALLSVC_LIBRARY"); path != nullptr && path[0] != '\0') {
         return path;
     }
-    char self[PATH_MAX];
-    ssize_t length = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length <= 0) {
-        return "libCallCommonSvc.so";
+    // The library this program was linked with, wherever the loader found it: the build tree,
+    // an install prefix or an unpacked package.
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&CallCommonSvcDispatch), &info) != 0 &&
+        info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
+        return info.dli_fname;
     }
-    std::string exe(self, static_cast<std::size_t>(length));
-    std::string bin = exe.substr(0, exe.rfind('/'));
-    return bin.substr(0, bin.rfind('/')) + "/lib/libCallCommonSvc.so";
+    return "libCallCommonSvc.so." + std::to_string(CALLCOMMONSVC_VERSION_MAJOR);
 }
 
 Module::~Module() {

@@ -26,7 +26,7 @@ private:
     int m_loadResult = 0;
 };
 
-// The library's path: $CALLSVC_LIBRARY, else ../lib/libCallCommonSvc.so beside this program.
+// The library's path: $CALLSVC_LIBRARY, else the file of the library this program is linked with.
 std::string LibraryPath();
 
 }  // namespace callsvc

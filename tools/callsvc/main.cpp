@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CallCommonSvc/H/CallCommonSvc.h"
 #include "Commands.h"
 #include "Options.h"
 #include "TmxHost.h"
@@ -20,7 +21,11 @@ const char kUsage[] =
     "  contacts    import, generate or look up the address book (caller identification)\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
-    "'callsvc COMMAND --help' tells more.\n";
+    "'callsvc COMMAND --help' tells more.\n"
+    "\n"
+    "options:\n"
+    "  --help      this text\n"
+    "  --version   the version of the program and its library\n";
 
 }  // namespace
 
@@ -30,6 +35,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
         std::strcmp(command, "help") == 0) {
         std::fputs(kUsage, stdout);
+        return callsvc::kExitOk;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        std::printf("callsvc %s\n", CALLCOMMONSVC_VERSION_STRING);
         return callsvc::kExitOk;
     }
     if (std::strcmp(command, "demo") == 0) {
