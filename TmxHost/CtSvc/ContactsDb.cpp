@@ -82,7 +82,8 @@ int Statement::Step() {
     }
     int code = sqlite3_step(m_statement);
     if (code != SQLITE_ROW && code != SQLITE_DONE && m_owner != nullptr) {
-        m_owner->Note(code);
+        // Our statements fit our schema: a plain error means the schema was changed under us.
+        m_owner->Note((code & 0xFF) == SQLITE_ERROR ? SQLITE_CORRUPT : code);
     }
     return code;
 }
