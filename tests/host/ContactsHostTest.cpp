@@ -1,6 +1,5 @@
 // The host's contacts service: database files it cannot use, locks held by another process,
 // JSON import and its memory, matching by trailing digits, short codes and FDN.
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,25 +13,6 @@
 #include "support/HostTest.h"
 
 namespace {
-
-// A second process's connection to the contacts file.
-class OtherConnection {
-public:
-    explicit OtherConnection(const std::string& path) { sqlite3_open(path.c_str(), &m_db); }
-    ~OtherConnection() { sqlite3_close(m_db); }
-    bool Run(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == 0; }
-    int Count(const char* table) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(m_db, (std::string("SELECT count(*) FROM ") + table).c_str(), -1,
-                           &statement, nullptr);
-        int count = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
-        sqlite3_finalize(statement);
-        return count;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
 
 class ContactsHost : public LoadedTest {
 protected:
