@@ -432,7 +432,7 @@ public:
         }
         Frame& frame = m_frames.back();
         if (frame.value->contains(key)) {
-            Fail(frame.path, "duplicate key \"" + key + "\"");
+            Fail(PathOf(m_frames.size()), "duplicate key \"" + key + "\"");
         }
         frame.key = std::move(key);
         return true;
@@ -462,9 +462,22 @@ private:
     enum class State { kStart, kDocument, kList, kEntry, kDone };
     struct Frame {
         json* value;
-        std::string path;
         std::string key;  // the key whose value comes next, in an object
     };
+    // No entry nests deeper than a contact's list of number objects.
+    static const std::size_t kMaxDepth = 8;
+
+    // The path of the container that the first `depth` open frames lead to: each frame is the
+    // last element of its parent array, or the value of its parent's current key.
+    std::string PathOf(std::size_t depth) const {
+        std::string path = Item(m_list, m_index);
+        for (std::size_t i = 1; i < depth; ++i) {
+            const Frame& parent = m_frames[i - 1];
+            path = parent.value->is_array() ? Item(path, parent.value->size() - 1)
+                                            : Join(path, parent.key);
+        }
+        return path;
+    }
 
     // Where the next value goes.
     std::string NextPath() const {
@@ -479,8 +492,8 @@ private:
                 break;
         }
         const Frame& frame = m_frames.back();
-        return frame.value->is_array() ? Item(frame.path, frame.value->size())
-                                       : Join(frame.path, frame.key);
+        std::string path = PathOf(m_frames.size());
+        return frame.value->is_array() ? Item(path, frame.value->size()) : Join(path, frame.key);
     }
 
     // Puts a scalar value, or a container about to be filled, where the next value goes.
@@ -522,9 +535,11 @@ private:
             m_state = State::kDocument;
             return true;
         }
-        std::string path = NextPath();
+        if (m_frames.size() >= kMaxDepth) {
+            Fail(NextPath(), "nested too deeply");
+        }
         json* value = Place(std::move(container));
-        m_frames.push_back(Frame{value, std::move(path), {}});
+        m_frames.push_back(Frame{value, {}});
         return true;
     }
 

@@ -122,6 +122,8 @@ TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) 
         {R"({"contacts": [{"groups": [3]}, {"groups": [4]}], "groups": [{"id": 4}]})",
          "contacts[0].groups[0]", "no group 3"},
         {R"({"contacts": {}})", "contacts", "expected an array"},
+        {R"({"contacts": [{"numbers": [[[[[[[[[[]]]]]]]]]]}]})", "contacts[0].numbers[0][0]",
+         "nested too deeply"},
         {R"([{"contacts": []}])", "document", "expected an object"},
         {R"({"contacts": [{"firstName": "A"}]} {})", "not valid JSON", "syntax error"}};
     std::string error;
