@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -223,12 +224,29 @@ void SetTapiResult(const std::string& function, int result);
 
 // The contacts database: in memory after Reset, or a SQLite file chosen here ("" for a fresh
 // in-memory one). A file that cannot be opened (missing and not to be created, not a contacts
-// database, locked) leaves the service without a database: every query then fails.
+// database, locked) leaves the service without a database: every query then fails. A file
+// opened with `create` is switched to write-ahead logging, so that other processes go on
+// reading the old book while an import writes the new one.
 bool UseContactsFile(const std::string& path, bool create, std::string* error = nullptr);
-// How long a query waits for a database locked by another process (default 0 ms).
+// How long opening the file and each query wait for a database locked by another process
+// (default 0 ms).
 void SetContactsBusyTimeout(int ms);
-// How many trailing digits the service compares (default 8; 0 or less: all).
+// How many trailing digits the service compares (default 8; 0 or less: all). A number with
+// fewer digits than that matches only a stored number of exactly the same digits.
 void SetDigitsToCompare(int digits);
+
+// What keeps the contacts file from being used.
+enum class ContactsProblem {
+    kNone,
+    kMissing,   // no such file (and not to be created)
+    kLocked,    // another process holds a lock longer than the busy timeout
+    kDamaged,   // not a database, or a corrupt one
+    kForeign,   // a database of something else, or of an unknown version
+    kUnusable,  // anything else: permissions, I/O errors, a folder
+};
+// The problem met by the last UseContactsFile, else the first one a query or a change met on
+// that file since; kNone when there was none. `message` names the file and the cause.
+ContactsProblem LastContactsProblem(std::string* message = nullptr);
 
 struct ContactNumber {
     std::string number;
@@ -282,8 +300,10 @@ struct ContactsCount {
 ContactsCount CountContacts();
 
 // Replaces the address book with a JSON document ("groups", "contacts", "fdn", "sdn"; see the
-// README). All or nothing: on an error, which names the offending key, nothing changes.
+// README). All or nothing: on an error, which names the offending key, nothing changes. The
+// document is read as a stream, one entry at a time, in a single transaction.
 bool ImportContacts(const std::string& json, std::string* error = nullptr);
+bool ImportContacts(std::istream& json, std::string* error = nullptr);
 // Replaces the address book with `count` synthetic contacts, contact i having the number
 // GeneratedNumber(i) and, every fourth one aside, a membership in one of three groups.
 bool GenerateContacts(int count, std::string* error = nullptr);

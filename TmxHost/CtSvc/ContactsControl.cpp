@@ -3,7 +3,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <istream>
+#include <map>
+#include <set>
 
 #include "ContactsDb.h"
 #include "TmxHost.h"
@@ -200,6 +205,10 @@ bool ClearAll() {
 }
 
 // ---- JSON import ----------------------------------------------------------------------------
+//
+// The document is read as a stream of SAX events. Only the entry being read (one group, contact,
+// FDN or SDN entry) is held as a value; it is checked and inserted as soon as it ends, inside the
+// import's transaction, so memory stays a small multiple of one entry whatever the book's size.
 
 using nlohmann::json;
 
@@ -227,6 +236,10 @@ std::string Join(const std::string& path, const std::string& key) {
     return path.empty() ? key : path + "." + key;
 }
 
+std::string Item(const std::string& path, std::size_t i) {
+    return path + "[" + std::to_string(i) + "]";
+}
+
 std::optional<std::string> OptionalString(const json& object, const char* key,
                                           const std::string& path) {
     auto found = object.find(key);
@@ -249,11 +262,26 @@ std::string String(const json& object, const char* key, const std::string& path,
 }
 
 int Integer(const json& value, const std::string& path) {
-    if (!value.is_number_integer() || value.get<long long>() < INT_MIN ||
-        value.get<long long>() > INT_MAX) {
-        Fail(path, "expected an integer");
+    if (value.is_number_unsigned()) {
+        if (value.get<std::uint64_t>() > static_cast<std::uint64_t>(INT_MAX)) {
+            Fail(path, "out of range");
+        }
+        return value.get<int>();
     }
-    return value.get<int>();
+    if (value.is_number_integer()) {
+        if (value.get<std::int64_t>() < INT_MIN || value.get<std::int64_t>() > INT_MAX) {
+            Fail(path, "out of range");
+        }
+        return value.get<int>();
+    }
+    // Whole numbers too large for 64 bits arrive as floating point.
+    if (value.is_number_float()) {
+        double d = value.get<double>();
+        if (std::trunc(d) == d && (d < INT_MIN || d > INT_MAX)) {
+            Fail(path, "out of range");
+        }
+    }
+    Fail(path, "expected an integer");
 }
 
 const json& Array(const json& object, const char* key, const std::string& path) {
@@ -266,10 +294,6 @@ const json& Array(const json& object, const char* key, const std::string& path) 
         Fail(Join(path, key), "expected an array");
     }
     return *found;
-}
-
-std::string Item(const std::string& path, const char* key, std::size_t i) {
-    return Join(path, key) + "[" + std::to_string(i) + "]";
 }
 
 void ParseDate(const std::string& text, const std::string& path, Contact& c) {
@@ -298,7 +322,9 @@ void ParseDate(const std::string& text, const std::string& path, Contact& c) {
     c.day = day;
 }
 
-Contact ParseContact(const json& item, const std::string& path, const std::vector<int>& groupIds) {
+// `group` is called with each membership's group ID and path.
+template <class GroupCheck>
+Contact ParseContact(const json& item, const std::string& path, GroupCheck group) {
     CheckKeys(item, path,
               {"firstName", "lastName", "storage", "image", "numbers", "emails", "groups",
                "ringtone", "vibration", "dtmf", "date"});
@@ -316,7 +342,7 @@ Contact ParseContact(const json& item, const std::string& path, const std::vecto
     }
     const json& numbers = Array(item, "numbers", path);
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        std::string at = Item(path, "numbers", i);
+        std::string at = Item(Join(path, "numbers"), i);
         CheckKeys(numbers[i], at, {"number", "type"});
         ContactNumber number{String(numbers[i], "number", at, true), 0};
         if (numbers[i].contains("type")) {
@@ -327,16 +353,15 @@ Contact ParseContact(const json& item, const std::string& path, const std::vecto
     const json& emails = Array(item, "emails", path);
     for (std::size_t i = 0; i < emails.size(); ++i) {
         if (!emails[i].is_string()) {
-            Fail(Item(path, "emails", i), "expected a string");
+            Fail(Item(Join(path, "emails"), i), "expected a string");
         }
         c.emails.push_back(emails[i].get<std::string>());
     }
     const json& groups = Array(item, "groups", path);
     for (std::size_t i = 0; i < groups.size(); ++i) {
-        int id = Integer(groups[i], Item(path, "groups", i));
-        if (std::find(groupIds.begin(), groupIds.end(), id) == groupIds.end()) {
-            Fail(Item(path, "groups", i), "no group " + std::to_string(id));
-        }
+        std::string at = Item(Join(path, "groups"), i);
+        int id = Integer(groups[i], at);
+        group(id, at);
         c.groups.push_back(id);
     }
     c.ringtone = OptionalString(item, "ringtone", path);
@@ -348,55 +373,259 @@ Contact ParseContact(const json& item, const std::string& path, const std::vecto
     return c;
 }
 
-struct AddressBook {
-    std::vector<Group> groups;
-    std::vector<Contact> contacts;
-    std::vector<std::pair<std::string, std::string>> fdn;
-    std::vector<std::pair<std::string, std::string>> sdn;
-};
+// Thrown when the database refuses an entry; the database's own message says why.
+struct DatabaseError {};
 
-AddressBook ParseBook(const json& document) {
-    CheckKeys(document, "document", {"groups", "contacts", "fdn", "sdn"});
-    AddressBook book;
-    std::vector<int> groupIds;
-    const json& groups = Array(document, "groups", "");
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        std::string at = Item("", "groups", i);
-        CheckKeys(groups[i], at, {"id", "name", "ringtone", "vibration"});
-        if (!groups[i].contains("id")) {
+// SAX handler over an address book: the document object, its four lists, and in them one entry
+// at a time, built as a value, then checked and inserted when it ends.
+class BookReader {
+public:
+    // Reads and inserts the whole document; false with Error() for a document in error, or
+    // with an empty Error() when the database refused a change.
+    template <class Input>
+    bool Read(Input&& input) {
+        try {
+            bool parsed = json::sax_parse(std::forward<Input>(input), this);
+            if (parsed) {
+                CheckGroupsResolved();
+            }
+            return parsed;
+        } catch (const ImportError& e) {
+            m_error = e.message;
+        } catch (const DatabaseError&) {
+        } catch (const json::exception& e) {
+            m_error = std::string("not valid JSON: ") + e.what();
+        }
+        return false;
+    }
+    const std::string& Error() const { return m_error; }
+
+    // ---- SAX events ----
+    bool null() { return Value(json()); }
+    bool boolean(bool value) { return Value(json(value)); }
+    bool number_integer(json::number_integer_t value) { return Value(json(value)); }
+    bool number_unsigned(json::number_unsigned_t value) { return Value(json(value)); }
+    bool number_float(json::number_float_t value, const std::string&) { return Value(json(value)); }
+    bool string(std::string& value) { return Value(json(std::move(value))); }
+    bool binary(json::binary_t&) { return Value(json()); }  // not in JSON text
+
+    bool start_object(std::size_t) { return Open(json::object()); }
+    bool start_array(std::size_t) {
+        if (m_state == State::kDocument) {
+            // The value of a list key: its entries follow.
+            m_state = State::kList;
+            m_index = 0;
+            return true;
+        }
+        return Open(json::array());
+    }
+    bool key(std::string& key) {
+        if (m_state == State::kDocument) {
+            if (key != "groups" && key != "contacts" && key != "fdn" && key != "sdn") {
+                Fail("document", "unknown key \"" + key + "\"");
+            }
+            if (!m_lists.insert(key).second) {
+                Fail("document", "duplicate key \"" + key + "\"");
+            }
+            m_list = key;
+            return true;
+        }
+        Frame& frame = m_frames.back();
+        if (frame.value->contains(key)) {
+            Fail(PathOf(m_frames.size()), "duplicate key \"" + key + "\"");
+        }
+        frame.key = std::move(key);
+        return true;
+    }
+    bool end_object() {
+        if (m_state == State::kDocument) {
+            m_state = State::kDone;
+            return true;
+        }
+        return Close();
+    }
+    bool end_array() {
+        if (m_state == State::kList) {
+            m_state = State::kDocument;
+            return true;
+        }
+        return Close();
+    }
+    bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e) {
+        // 406: a number beyond the range of a double.
+        m_error = e.id == 406 ? NextPath() + ": out of range (" + token + ")"
+                              : std::string("not valid JSON: ") + e.what();
+        return false;
+    }
+
+private:
+    enum class State { kStart, kDocument, kList, kEntry, kDone };
+    struct Frame {
+        json* value;
+        std::string key;  // the key whose value comes next, in an object
+    };
+    // No entry nests deeper than a contact's list of number objects.
+    static const std::size_t kMaxDepth = 8;
+
+    // The path of the container that the first `depth` open frames lead to: each frame is the
+    // last element of its parent array, or the value of its parent's current key.
+    std::string PathOf(std::size_t depth) const {
+        std::string path = Item(m_list, m_index);
+        for (std::size_t i = 1; i < depth; ++i) {
+            const Frame& parent = m_frames[i - 1];
+            path = parent.value->is_array() ? Item(path, parent.value->size() - 1)
+                                            : Join(path, parent.key);
+        }
+        return path;
+    }
+
+    // Where the next value goes.
+    std::string NextPath() const {
+        switch (m_state) {
+            case State::kStart:
+                return "document";
+            case State::kDocument:
+                return m_list;
+            case State::kList:
+                return Item(m_list, m_index);
+            default:
+                break;
+        }
+        const Frame& frame = m_frames.back();
+        std::string path = PathOf(m_frames.size());
+        return frame.value->is_array() ? Item(path, frame.value->size()) : Join(path, frame.key);
+    }
+
+    // Puts a scalar value, or a container about to be filled, where the next value goes.
+    json* Place(json value) {
+        switch (m_state) {
+            case State::kStart:
+                Fail("document", "expected an object");
+            case State::kDocument:
+                Fail(m_list, "expected an array");
+            case State::kList:
+                m_entry = std::move(value);
+                m_state = State::kEntry;
+                return &m_entry;
+            case State::kEntry: {
+                Frame& frame = m_frames.back();
+                if (frame.value->is_array()) {
+                    frame.value->push_back(std::move(value));
+                    return &frame.value->back();
+                }
+                return &((*frame.value)[frame.key] = std::move(value));
+            }
+            case State::kDone:
+                break;
+        }
+        return nullptr;
+    }
+
+    bool Value(json value) {
+        bool whole = m_state == State::kList;
+        Place(std::move(value));
+        if (whole) {
+            EndEntry();
+        }
+        return true;
+    }
+
+    bool Open(json container) {
+        if (m_state == State::kStart && container.is_object()) {
+            m_state = State::kDocument;
+            return true;
+        }
+        if (m_frames.size() >= kMaxDepth) {
+            Fail(NextPath(), "nested too deeply");
+        }
+        json* value = Place(std::move(container));
+        m_frames.push_back(Frame{value, {}});
+        return true;
+    }
+
+    bool Close() {
+        m_frames.pop_back();
+        if (m_frames.empty()) {
+            EndEntry();
+        }
+        return true;
+    }
+
+    // The entry that just ended: checked, then inserted.
+    void EndEntry() {
+        std::string at = Item(m_list, m_index++);
+        m_state = State::kList;
+        bool inserted = true;
+        if (m_list == "groups") {
+            inserted = AddGroup(at);
+        } else if (m_list == "contacts") {
+            Contact c = ParseContact(m_entry, at, [&](int id, const std::string& path) {
+                if (m_groups.count(id) == 0) {
+                    m_unresolved.emplace(id, std::make_pair(m_references, path));
+                }
+                ++m_references;
+            });
+            inserted = InsertContact(c) != 0;
+        } else {
+            CheckKeys(m_entry, at, {"name", "number"});
+            std::string name = String(m_entry, "name", at);
+            std::string number = String(m_entry, "number", at, true);
+            inserted = (m_list == "fdn" ? InsertFdn(name, number) : InsertSdn(name, number)) != 0;
+        }
+        m_entry = json();
+        if (!inserted) {
+            throw DatabaseError{};
+        }
+    }
+
+    bool AddGroup(const std::string& at) {
+        CheckKeys(m_entry, at, {"id", "name", "ringtone", "vibration"});
+        if (!m_entry.contains("id")) {
             Fail(at, "missing \"id\"");
         }
-        int id = Integer(groups[i]["id"], Join(at, "id"));
-        if (id <= 0 || std::find(groupIds.begin(), groupIds.end(), id) != groupIds.end()) {
+        int id = Integer(m_entry["id"], Join(at, "id"));
+        if (id <= 0 || m_groups.count(id) != 0) {
             Fail(Join(at, "id"), "expected a new positive group ID");
         }
-        groupIds.push_back(id);
-        book.groups.push_back(Group{id, String(groups[i], "name", at),
-                                    String(groups[i], "ringtone", at),
-                                    String(groups[i], "vibration", at)});
+        m_groups.insert(id);
+        m_unresolved.erase(id);
+        return InsertGroup(Group{id, String(m_entry, "name", at), String(m_entry, "ringtone", at),
+                                 String(m_entry, "vibration", at)}) != 0;
     }
-    const json& contacts = Array(document, "contacts", "");
-    for (std::size_t i = 0; i < contacts.size(); ++i) {
-        book.contacts.push_back(ParseContact(contacts[i], Item("", "contacts", i), groupIds));
-    }
-    for (const char* list : {"fdn", "sdn"}) {
-        const json& entries = Array(document, list, "");
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            std::string at = Item("", list, i);
-            CheckKeys(entries[i], at, {"name", "number"});
-            auto entry = std::make_pair(String(entries[i], "name", at),
-                                        String(entries[i], "number", at, true));
-            (list[0] == 'f' ? book.fdn : book.sdn).push_back(entry);
+
+    // Groups may follow the contacts that name them; one never defined fails the import at the
+    // first membership that named it.
+    void CheckGroupsResolved() const {
+        auto first = std::min_element(
+            m_unresolved.begin(), m_unresolved.end(),
+            [](const auto& a, const auto& b) { return a.second.first < b.second.first; });
+        if (first != m_unresolved.end()) {
+            Fail(first->second.second, "no group " + std::to_string(first->first));
         }
     }
-    return book;
-}
+
+    State m_state = State::kStart;
+    std::set<std::string> m_lists;  // the lists seen in the document
+    std::string m_list;
+    std::size_t m_index = 0;  // of the entry in its list
+    json m_entry;
+    std::vector<Frame> m_frames;  // the open containers of the entry
+    std::set<int> m_groups;
+    // Group IDs named before their group, with the order and path of the first membership.
+    std::map<int, std::pair<std::size_t, std::string>> m_unresolved;
+    std::size_t m_references = 0;
+    std::string m_error;
+};
 
 bool SetError(std::string* error, const std::string& message) {
     if (error != nullptr) {
         *error = message;
     }
     return false;
+}
+
+std::string DatabaseMessage() {
+    return "contacts database: " + LastError();
 }
 
 // Replaces the address book with what `fill` inserts, all or nothing.
@@ -406,7 +635,19 @@ bool Replace(Fill fill, std::string* error) {
         return SetError(error, Contacts().Error());
     }
     bool ok = Changed([&] { return ClearAll() && fill(); });
-    return ok ? true : SetError(error, "contacts database: " + LastError());
+    return ok ? true : SetError(error, DatabaseMessage());
+}
+
+template <class Input>
+bool Import(Input&& input, std::string* error) {
+    BookReader reader;
+    if (Replace([&] { return reader.Read(std::forward<Input>(input)); }, error)) {
+        return true;
+    }
+    if (!reader.Error().empty()) {
+        SetError(error, reader.Error());
+    }
+    return false;
 }
 
 }  // namespace
@@ -414,14 +655,20 @@ bool Replace(Fill fill, std::string* error) {
 bool UseContactsFile(const std::string& path, bool create, std::string* error) {
     auto& state = detail::ContactsStateOf();
     state.fileChosen = !path.empty();
-    bool ok = state.db.Open(path, create, error);
-    state.db.SetBusyTimeout(state.busyTimeout);
-    return ok;
+    return state.db.Open(path, create, state.busyTimeout, error);
 }
 
 void SetContactsBusyTimeout(int ms) {
     detail::ContactsStateOf().busyTimeout = ms;
     detail::ContactsStateOf().db.SetBusyTimeout(ms);
+}
+
+ContactsProblem LastContactsProblem(std::string* message) {
+    const detail::ContactsDb& db = detail::ContactsStateOf().db;
+    if (message != nullptr) {
+        *message = db.ProblemMessage();
+    }
+    return db.Problem();
 }
 
 void SetDigitsToCompare(int digits) {
@@ -482,39 +729,11 @@ ContactsCount CountContacts() {
 }
 
 bool ImportContacts(const std::string& text, std::string* error) {
-    AddressBook book;
-    try {
-        book = ParseBook(json::parse(text));
-    } catch (const json::exception& e) {
-        return SetError(error, std::string("not valid JSON: ") + e.what());
-    } catch (const ImportError& e) {
-        return SetError(error, e.message);
-    }
-    return Replace(
-        [&] {
-            for (const Group& group : book.groups) {
-                if (InsertGroup(group) == 0) {
-                    return false;
-                }
-            }
-            for (const Contact& contact : book.contacts) {
-                if (InsertContact(contact) == 0) {
-                    return false;
-                }
-            }
-            for (const auto& [name, number] : book.fdn) {
-                if (InsertFdn(name, number) == 0) {
-                    return false;
-                }
-            }
-            for (const auto& [name, number] : book.sdn) {
-                if (InsertSdn(name, number) == 0) {
-                    return false;
-                }
-            }
-            return true;
-        },
-        error);
+    return Import(text, error);
+}
+
+bool ImportContacts(std::istream& input, std::string* error) {
+    return Import(input, error);
 }
 
 std::string GeneratedNumber(int i) {

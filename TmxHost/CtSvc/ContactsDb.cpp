@@ -1,5 +1,9 @@
 #include "ContactsDb.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "HostInternal.h"
 
 namespace tmxhost::detail {
@@ -73,7 +77,15 @@ Statement& Statement::Bind(int index, std::string_view text) {
 }
 
 int Statement::Step() {
-    return m_statement != nullptr ? sqlite3_step(m_statement) : SQLITE_MISUSE;
+    if (m_statement == nullptr) {
+        return SQLITE_MISUSE;
+    }
+    int code = sqlite3_step(m_statement);
+    if (code != SQLITE_ROW && code != SQLITE_DONE && m_owner != nullptr) {
+        // Our statements fit our schema: a plain error means the schema was changed under us.
+        m_owner->Note((code & 0xFF) == SQLITE_ERROR ? SQLITE_CORRUPT : code);
+    }
+    return code;
 }
 
 bool Statement::Run() {
@@ -93,51 +105,132 @@ std::string_view Statement::Text(int column) const {
             static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column))};
 }
 
-bool ContactsDb::Open(const std::string& path, bool create, std::string* error) {
+namespace {
+
+// What an SQLite result says about the file; kNone for results about the statement alone.
+ContactsProblem ProblemOf(int code) {
+    switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return ContactsProblem::kLocked;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return ContactsProblem::kDamaged;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_FULL:
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_NOMEM:
+        case SQLITE_PROTOCOL:
+        case SQLITE_AUTH:
+            return ContactsProblem::kUnusable;
+        default:
+            return ContactsProblem::kNone;
+    }
+}
+
+}  // namespace
+
+bool ContactsDb::Open(const std::string& path, bool create, int busyMs, std::string* error) {
     Close();
-    auto fail = [&](const std::string& message) {
-        if (error != nullptr) {
-            *error = message;
-        }
+    std::string name = path.empty() ? ":memory:" : path;
+    auto fail = [&](ContactsProblem problem, const std::string& message) {
         Close();
+        NoteProblem(problem, name + ": " + message);
+        if (error != nullptr) {
+            *error = m_problemMessage;
+        }
         return false;
     };
+    struct stat info;
+    if (!path.empty() && !create && stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+        return fail(ContactsProblem::kMissing, "no such file");
+    }
+    if (!path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return fail(ContactsProblem::kUnusable, "a folder, not a database file");
+    }
     int flags = SQLITE_OPEN_READWRITE | (create || path.empty() ? SQLITE_OPEN_CREATE : 0);
-    std::string name = path.empty() ? ":memory:" : path;
-    if (sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+    int opened = sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr);
+    if (opened != SQLITE_OK) {
         std::string message = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
-        return fail(name + ": " + message);
+        ContactsProblem problem = ProblemOf(opened);
+        return fail(problem != ContactsProblem::kNone ? problem : ContactsProblem::kUnusable,
+                    message);
     }
     m_path = path;
+    sqlite3_busy_timeout(m_db, busyMs);
+    auto failed = [&](int code) {
+        ContactsProblem problem = ProblemOf(code);
+        return fail(problem != ContactsProblem::kNone ? problem : ContactsProblem::kDamaged,
+                    Error());
+    };
     int version = -1;
     {
-        Statement statement = Prepare("PRAGMA user_version");
-        if (statement.Step() == SQLITE_ROW) {
-            version = static_cast<int>(statement.Int(0));
+        sqlite3_stmt* statement = nullptr;
+        int code = sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &statement, nullptr);
+        if (code == SQLITE_OK && (code = sqlite3_step(statement)) == SQLITE_ROW) {
+            version = sqlite3_column_int(statement, 0);
         }
-    }
-    if (version < 0) {
-        return fail(name + ": " + Error());
+        sqlite3_finalize(statement);
+        if (version < 0) {
+            return failed(code);
+        }
     }
     if (version == 0) {
         // A new database gets the tables; anything else in it means it is not ours.
-        bool empty = false;
+        int tables = -1;
         {
-            Statement tables = Prepare("SELECT count(*) FROM sqlite_master");
-            empty = tables.Step() == SQLITE_ROW && tables.Int(0) == 0;
+            Statement count = Prepare("SELECT count(*) FROM sqlite_master");
+            int code = count.Step();
+            if (code != SQLITE_ROW) {
+                return failed(code);
+            }
+            tables = static_cast<int>(count.Int(0));
         }
-        if (!empty) {
-            return fail(name + ": not a contacts database");
+        if (tables != 0) {
+            return fail(ContactsProblem::kForeign, "not a contacts database");
         }
-        if (!Execute("BEGIN") || !Execute(kSchema) || !Execute("COMMIT")) {
-            std::string message = Error();
-            Execute("ROLLBACK");
-            return fail(name + ": cannot create the tables: " + message);
+        if (!create && !path.empty()) {
+            return fail(ContactsProblem::kMissing, "holds no address book");
         }
     } else if (version != kSchemaVersion) {
-        return fail(name + ": contacts database of unknown version " + std::to_string(version));
+        return fail(ContactsProblem::kForeign,
+                    "contacts database of unknown version " + std::to_string(version));
     }
+    // Readers of a WAL database read the last committed book while a writer works. The mode
+    // stays with the file; a file that cannot switch now (another process busy) keeps its mode.
+    if (create && !path.empty()) {
+        Execute("PRAGMA journal_mode=WAL");
+    }
+    if (version == 0) {
+        if (!Execute("BEGIN IMMEDIATE") || !Execute(kSchema) || !Execute("COMMIT")) {
+            int code = sqlite3_extended_errcode(m_db);
+            std::string message = Error();
+            Execute("ROLLBACK");
+            ContactsProblem problem = ProblemOf(code);
+            return fail(problem != ContactsProblem::kNone ? problem : ContactsProblem::kUnusable,
+                        "cannot create the tables: " + message);
+        }
+    }
+    // What the mode switch met is no problem of the book.
+    m_problem = ContactsProblem::kNone;
+    m_problemMessage.clear();
     return true;
+}
+
+void ContactsDb::NoteProblem(ContactsProblem problem, const std::string& message) {
+    if (m_problem == ContactsProblem::kNone && problem != ContactsProblem::kNone) {
+        m_problem = problem;
+        m_problemMessage = message;
+    }
+}
+
+void ContactsDb::Note(int code) {
+    ContactsProblem problem = ProblemOf(code);
+    if (problem != ContactsProblem::kNone && m_db != nullptr) {
+        NoteProblem(problem, (m_path.empty() ? ":memory:" : m_path) + ": " + Error());
+    }
 }
 
 void ContactsDb::Close() {
@@ -150,6 +243,8 @@ void ContactsDb::Close() {
         m_db = nullptr;
     }
     m_path.clear();
+    m_problem = ContactsProblem::kNone;
+    m_problemMessage.clear();
 }
 
 void ContactsDb::SetBusyTimeout(int ms) {
@@ -160,22 +255,33 @@ void ContactsDb::SetBusyTimeout(int ms) {
 
 Statement ContactsDb::Prepare(const char* sql) {
     if (m_db == nullptr) {
-        return Statement(nullptr);
+        return Statement(nullptr, this);
     }
     auto found = m_statements.find(sql);
     if (found != m_statements.end()) {
-        return Statement(found->second);
+        return Statement(found->second, this);
     }
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        return Statement(nullptr);
+    int code = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+    if (code != SQLITE_OK) {
+        // Our statements prepare on our schema: one that does not was damaged.
+        NoteProblem((code & 0xFF) == SQLITE_ERROR ? ContactsProblem::kDamaged : ProblemOf(code),
+                    (m_path.empty() ? ":memory:" : m_path) + ": " + Error());
+        return Statement(nullptr, this);
     }
     m_statements.emplace(sql, statement);
-    return Statement(statement);
+    return Statement(statement, this);
 }
 
 bool ContactsDb::Execute(const char* sql) {
-    return m_db != nullptr && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (m_db == nullptr) {
+        return false;
+    }
+    int code = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) {
+        Note(code);
+    }
+    return code == SQLITE_OK;
 }
 
 std::string ContactsDb::Error() const {

@@ -10,7 +10,8 @@
 //   etc_data(id, person_id, type, value), fdn(id, name, number, digits), sdn(id, name, number)
 //
 // A number matches when its dial digits end with the query's trailing digits: the reversed
-// digits of the query are a prefix of rdigits, a range scan of its index.
+// digits of the query are a prefix of rdigits, a range scan of its index. A query shorter than
+// the digits compared matches only the same digits.
 #pragma once
 
 #include <sqlite3.h>
@@ -19,7 +20,11 @@
 #include <string>
 #include <string_view>
 
+#include "TmxHost.h"
+
 namespace tmxhost::detail {
+
+class ContactsDb;
 
 // Dial digits of a number: 0-9, '*' and '#', in order; everything else is punctuation.
 std::string DialDigits(std::string_view number);
@@ -27,7 +32,8 @@ std::string DialDigits(std::string_view number);
 // A prepared statement of the database's cache, reset when the holder goes out of scope.
 class Statement {
 public:
-    explicit Statement(sqlite3_stmt* statement) : m_statement(statement) {}
+    Statement(sqlite3_stmt* statement, ContactsDb* owner)
+        : m_statement(statement), m_owner(owner) {}
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -35,7 +41,7 @@ public:
     bool Ok() const { return m_statement != nullptr; }
     Statement& Bind(int index, long long value);
     Statement& Bind(int index, std::string_view text);
-    // SQLITE_ROW, SQLITE_DONE or an error code.
+    // SQLITE_ROW, SQLITE_DONE or an error code, which the database notes.
     int Step();
     // Runs a statement that returns no rows; false on an error.
     bool Run();
@@ -44,18 +50,26 @@ public:
 
 private:
     sqlite3_stmt* m_statement;
+    ContactsDb* m_owner;
 };
 
 class ContactsDb {
 public:
     ~ContactsDb() { Close(); }
 
-    // Opens `path` ("" for a fresh in-memory database), creating the tables when it is new.
-    bool Open(const std::string& path, bool create, std::string* error);
+    // Opens `path` ("" for a fresh in-memory database), waiting up to `busyMs` for locks,
+    // creating the tables when it is new. A file opened to `create` is put in WAL mode.
+    bool Open(const std::string& path, bool create, int busyMs, std::string* error);
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     const std::string& Path() const { return m_path; }
     void SetBusyTimeout(int ms);
+
+    // The first problem with the file since it was opened (or failed to open), and its message.
+    ContactsProblem Problem() const { return m_problem; }
+    const std::string& ProblemMessage() const { return m_problemMessage; }
+    // Notes the problem an SQLite result code stands for, unless one is noted already.
+    void Note(int code);
 
     // A cached statement; not Ok() when the database is closed or the SQL does not prepare.
     Statement Prepare(const char* sql);
@@ -64,9 +78,13 @@ public:
     std::string Error() const;
 
 private:
+    void NoteProblem(ContactsProblem problem, const std::string& message);
+
     sqlite3* m_db = nullptr;
     std::string m_path;
     std::map<const char*, sqlite3_stmt*> m_statements;
+    ContactsProblem m_problem = ContactsProblem::kNone;
+    std::string m_problemMessage;
 };
 
 // The contacts service's state.

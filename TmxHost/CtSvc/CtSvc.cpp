@@ -25,7 +25,7 @@ ContactsState& ContactsStateOf() {
 ContactsDb& Contacts() {
     ContactsState& state = ContactsStateOf();
     if (!state.db.IsOpen() && !state.fileChosen) {
-        state.db.Open("", true, nullptr);
+        state.db.Open("", true, state.busyTimeout, nullptr);
     }
     return state.db;
 }
@@ -74,16 +74,29 @@ std::string_view WithoutIdentityPrefix(std::string_view number) {
     return number;
 }
 
-// The key of the numbers that match `number`: its trailing dial digits, as many as the service
-// compares (all when that is 0 or less), reversed. Empty when the number has no digits.
-std::string MatchKey(std::string_view number) {
-    std::string digits = detail::DialDigits(WithoutIdentityPrefix(number));
-    int compare = detail::ContactsStateOf().digitsToCompare;
-    if (compare > 0 && digits.size() > static_cast<std::size_t>(compare)) {
-        digits.erase(0, digits.size() - compare);
+// The stored numbers that match `number`, as a range of reversed dial digits [low, high].
+// A number with at least as many digits as the service compares matches every stored number
+// ending with those trailing digits; a shorter one ("112", "58") only the same digits, so that
+// a short code never names the contact whose number happens to end with it. Comparing all
+// digits (0 or less) likewise asks for the same digits. Empty when the number has no digits.
+struct MatchKey {
+    std::string low;
+    std::string high;
+
+    explicit MatchKey(std::string_view number) {
+        std::string digits = detail::DialDigits(WithoutIdentityPrefix(number));
+        int compare = detail::ContactsStateOf().digitsToCompare;
+        bool trailing = compare > 0 && digits.size() >= static_cast<std::size_t>(compare);
+        if (trailing) {
+            digits.erase(0, digits.size() - compare);
+        }
+        low.assign(digits.rbegin(), digits.rend());
+        // ':' sorts after every dial digit, so [low, low + ':'] holds every key starting with low.
+        high = trailing ? low + ':' : low;
     }
-    return std::string(digits.rbegin(), digits.rend());
-}
+    bool Empty() const { return low.empty(); }
+    std::string Text() const { return low + '/' + high; }
+};
 
 // Rows limited to `max`. A fetch of all rows (negative) fills no more than the last count of the
 // same query, as the caller has sized its array by that count, and nothing without one.
@@ -165,20 +178,20 @@ extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
 
 extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) {
     std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
-    std::string key = MatchKey(number);
+    MatchKey key(number);
     auto& state = detail::ContactsStateOf();
-    state.countedNumber = key;
+    state.countedNumber = key.Text();
     state.numberCount = 0;
     if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
         state.numberCount = static_cast<int>(*fault);
         return state.numberCount;
     }
-    if (pQuery == nullptr || key.empty()) {
+    if (pQuery == nullptr || key.Empty()) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
-        "SELECT count(*) FROM phone_number WHERE rdigits >= ?1 AND rdigits < ?1 || ':'");
-    if (row.Bind(1, key).Step() != SQLITE_ROW) {
+    Statement row =
+        Contacts().Prepare("SELECT count(*) FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
+    if (row.Bind(1, key.low).Bind(2, key.high).Step() != SQLITE_ROW) {
         return 0;
     }
     state.numberCount = static_cast<int>(row.Int(0));
@@ -192,15 +205,16 @@ extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery
             detail::Enter("CtSvcDbPhoneNumberGetRecords", {Arg(number.c_str()), Arg(nMax)})) {
         return static_cast<int>(*fault);
     }
-    std::string key = MatchKey(number);
-    if (pQuery == nullptr || pRecords == nullptr || key.empty()) {
+    MatchKey key(number);
+    if (pQuery == nullptr || pRecords == nullptr || key.Empty()) {
         return 0;
     }
     auto& state = detail::ContactsStateOf();
     Statement row = Contacts().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
-        "FROM phone_number WHERE rdigits >= ?1 AND rdigits < ?1 || ':' ORDER BY id LIMIT ?2");
-    row.Bind(1, key).Bind(2, Limit(nMax, key, state.countedNumber, state.numberCount));
+        "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2 ORDER BY id LIMIT ?3");
+    row.Bind(1, key.low).Bind(2, key.high);
+    row.Bind(3, Limit(nMax, key.Text(), state.countedNumber, state.numberCount));
     int filled = 0;
     while (row.Step() == SQLITE_ROW) {
         FillNumber(row, pRecords[filled++]);
@@ -427,15 +441,34 @@ extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
 
 namespace {
 
-// The first FDN entry whose dial digits are those of `number`, a caller-ID prefix aside.
+// The dial digits of a number with its '+' signs: in fixed dialling an international number
+// and a national one with the same digits are different numbers.
+std::string FdnKey(std::string_view number) {
+    std::string key;
+    for (char c : number) {
+        if ((c >= '0' && c <= '9') || c == '*' || c == '#' || c == '+') {
+            key += c;
+        }
+    }
+    return key;
+}
+
+// The first FDN entry whose dial digits and '+' signs are those of `number`, a caller-ID prefix
+// aside.
 bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
-    std::string digits = detail::DialDigits(WithoutIdentityPrefix(number != nullptr ? number : ""));
+    std::string_view dialled = WithoutIdentityPrefix(number != nullptr ? number : "");
+    std::string digits = detail::DialDigits(dialled);
     if (digits.empty()) {
         return false;
     }
-    Statement row = Contacts().Prepare(
-        "SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id LIMIT 1");
-    if (row.Bind(1, digits).Step() != SQLITE_ROW) {
+    std::string key = FdnKey(dialled);
+    Statement row =
+        Contacts().Prepare("SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id");
+    row.Bind(1, digits);
+    int step;
+    while ((step = row.Step()) == SQLITE_ROW && FdnKey(row.Text(2)) != key) {
+    }
+    if (step != SQLITE_ROW) {
         return false;
     }
     if (fdn != nullptr) {

@@ -1,4 +1,5 @@
-// callsvc contacts: an import, a lookup as JSON, and the exit codes a script relies on.
+// callsvc contacts: an import, a lookup as JSON, the exit codes a script relies on, and what it
+// says about an address book it cannot use.
 #include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
@@ -8,6 +9,7 @@
 #include <iterator>
 #include <set>
 
+#include "contacts/ContactsSupport.h"
 #include "support/HostTest.h"
 
 namespace {
@@ -69,4 +71,39 @@ TEST_F(ContactsCommand, LookupPrintsOneRecordObjectAndExitCodesTellTheOutcome) {
         codes += std::to_string(Contacts(args).code);
     }
     EXPECT_EQ(codes, "1122200");
+}
+
+TEST_F(ContactsCommand, AnAddressBookThatCannotBeUsedIsNotAnUnknownCaller) {
+    const std::string root = tmxhost::DataRoot(), book = root + "/book.json",
+                      db = root + "/contacts.db";
+    std::ofstream(book) << R"({"contacts": [{"firstName": "Anna",
+        "numbers": [{"number": "+44 20 7946 0112"}]}]})";
+    auto outcome = [](const Outcome& o, const char* said) {
+        return std::to_string(o.code) +
+               (o.err.find(said) != std::string::npos ? " said" : " " + o.err);
+    };
+    EXPECT_EQ(outcome(Contacts("lookup 02079460112"), "no address book yet"), "3 said");
+    EXPECT_EQ(outcome(Contacts("import '" + root + "'"), "is a folder"), "1 said");
+    ASSERT_EQ(Contacts("import '" + book + "'").code, 0);
+    EXPECT_EQ(outcome(Contacts("lookup 112"), ""), "1 said");
+    {
+        // An import under way in another process: lookups read the book it replaces.
+        OtherConnection importer(db);
+        ASSERT_TRUE(importer.Run("BEGIN EXCLUSIVE; UPDATE contact SET first = 'Bob'"));
+        Outcome during = Contacts("lookup 02079460112");
+        EXPECT_EQ(during.code, 0) << during.err;
+        EXPECT_THAT(during.out, ::testing::HasSubstr("Anna"));
+        ASSERT_TRUE(importer.Run("ROLLBACK"));
+        // A process keeping even readers out.
+        ASSERT_TRUE(importer.Run(
+            "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE contact SET first = 'Bob'"));
+        Outcome locked = Contacts("lookup 02079460112 --wait 50");
+        EXPECT_EQ(outcome(locked, "locked"), "3 said");
+        EXPECT_THAT(locked.err, ::testing::Not(::testing::HasSubstr("import")));
+    }
+    std::ofstream(db, std::ios::trunc) << std::string(4096, 'Z');
+    EXPECT_EQ(outcome(Contacts("lookup 02079460112"), "not a database"), "3 said");
+    EXPECT_EQ(outcome(Contacts("import '" + book + "'"), "--force replaces it"), "3 said");
+    EXPECT_EQ(outcome(Contacts("import '" + book + "' --force"), "replaced"), "0 said");
+    EXPECT_EQ(Contacts("lookup 02079460112").code, 0);
 }

@@ -2,6 +2,8 @@
 // entries, and lookups through the exported facade.
 #pragma once
 
+#include <sqlite3.h>
+
 #include <cstring>
 #include <string>
 
@@ -41,3 +43,24 @@ inline std::string Found(const std::string& number) {
     CallCommonCtRecord record = Pattern();
     return Lookup(number, record) == 1 ? record.szFirstName : Untouched(record) ? "-" : "touched";
 }
+
+// A second process's connection to the contacts file.
+class OtherConnection {
+public:
+    explicit OtherConnection(const std::string& path) { sqlite3_open(path.c_str(), &m_db); }
+    ~OtherConnection() { sqlite3_close(m_db); }
+    OtherConnection(const OtherConnection&) = delete;
+    OtherConnection& operator=(const OtherConnection&) = delete;
+    bool Run(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == 0; }
+    int Count(const char* table) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(m_db, (std::string("SELECT count(*) FROM ") + table).c_str(), -1,
+                           &statement, nullptr);
+        int count = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return count;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};

@@ -1,11 +1,14 @@
 // callsvc contacts: the address book behind caller identification.
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
@@ -28,37 +31,90 @@ const char kUsage[] =
     "  generate  replaces it with N synthetic contacts (numbers +4477 and eight digits)\n"
     "  lookup    identifies a caller as the call screen does: the contacts, then the SIM's\n"
     "            fixed dialling numbers (FDN), or the FDN first in fixed-dialling mode\n"
+    "Lookups go on reading the old address book while an import writes the new one.\n"
     "\n"
     "options:\n"
     "  --fdn-mode          lookup: the SIM is in fixed-dialling mode\n"
     "  --last-name-first   lookup: the contacts view shows the last name first\n"
     "  --json              lookup: one JSON object with the record's fields, found and\n"
     "                      displayName\n"
+    "  --force             import, generate: replace a contacts.db that is damaged or not a\n"
+    "                      contacts database\n"
+    "  --wait MS           how long to wait for an address book that another process holds\n"
+    "                      locked (default 3000)\n"
     "  --data DIR          data folder holding contacts.db\n"
     "  --trace CHANNELS    print the library's trace lines of these channels to stderr\n"
-    "  --help              this text\n";
+    "  --help              this text\n"
+    "\n"
+    "exit codes:\n"
+    "  0  done; lookup: the caller was found\n"
+    "  1  lookup: an unknown caller; import: the file is in error (nothing changed)\n"
+    "  2  usage error\n"
+    "  3  the address book is missing, locked, damaged or not a contacts database\n";
 
 const int kNvContactsViewOrder = 1417;
-const int kBusyTimeoutMs = 2000;
+const int kDefaultWaitMs = 3000;
+// The address book cannot be used; distinct from an unknown caller.
+const int kExitNoAddressBook = 3;
 
 std::string DatabasePath() {
     return tmxhost::DataRoot() + "/contacts.db";
 }
 
-bool ReadInput(const std::string& name, std::string& text, std::string& error) {
-    std::ostringstream content;
-    if (name == "-") {
-        content << std::cin.rdbuf();
-    } else {
-        std::ifstream file(name, std::ios::binary);
-        if (!file) {
-            error = "cannot read " + name;
-            return false;
-        }
-        content << file.rdbuf();
+// Removes a database file with the journal files SQLite keeps beside it.
+void RemoveDatabase(const std::string& path, bool withMain) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        std::remove((path + suffix).c_str());
     }
-    text = content.str();
-    return true;
+    if (withMain) {
+        std::remove(path.c_str());
+    }
+}
+
+// Says what keeps the address book from being used, and what to do about it.
+int AddressBookFailure(bool writing) {
+    std::string message;
+    const char* hint = nullptr;
+    switch (tmxhost::LastContactsProblem(&message)) {
+        case tmxhost::ContactsProblem::kMissing:
+            hint = "no address book yet: import or generate one first";
+            break;
+        case tmxhost::ContactsProblem::kLocked:
+            hint = "another process holds the address book locked; try again when it is done";
+            break;
+        case tmxhost::ContactsProblem::kDamaged:
+        case tmxhost::ContactsProblem::kForeign:
+            hint =
+                writing ? "--force replaces it" : "import or generate with --force to replace it";
+            break;
+        case tmxhost::ContactsProblem::kUnusable:
+        case tmxhost::ContactsProblem::kNone:
+            break;
+    }
+    if (message.empty()) {
+        message = DatabasePath() + ": cannot be used";
+    }
+    std::fprintf(stderr, "callsvc contacts: %s%s%s%s\n", message.c_str(), hint ? " (" : "",
+                 hint ? hint : "", hint ? ")" : "");
+    return kExitNoAddressBook;
+}
+
+// Opens the JSON file to import; "-" is standard input.
+std::istream* OpenInput(const std::string& name, std::ifstream& file, std::string& error) {
+    if (name == "-") {
+        return &std::cin;
+    }
+    struct stat info;
+    if (stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        error = name + " is a folder, not a JSON file";
+        return nullptr;
+    }
+    file.open(name, std::ios::binary);
+    if (!file) {
+        error = "cannot read " + name + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    return &file;
 }
 
 void PrintSummary(const char* verb) {
@@ -139,12 +195,9 @@ void PrintRecord(const std::string& number, const CallCommonCtRecord& r, bool fo
 
 int Lookup(const Options& options, const std::string& number) {
     std::string error;
-    if (!tmxhost::UseContactsFile(DatabasePath(), false, &error)) {
-        std::fprintf(stderr, "callsvc contacts: %s (import or generate an address book first)\n",
-                     error.c_str());
-        return kExitFailure;
+    if (!tmxhost::UseContactsFile(DatabasePath(), false)) {
+        return AddressBookFailure(false);
     }
-    tmxhost::SetContactsBusyTimeout(kBusyTimeoutMs);
     tmxhost::SetTapiResult("SimGetFdnEnable", options.Has("--fdn-mode") ? 1 : 0);
     tmxhost::SetNvInt(kNvContactsViewOrder, options.Has("--last-name-first") ? 1 : 0);
     Module module;
@@ -166,6 +219,10 @@ int Lookup(const Options& options, const std::string& number) {
     }
     // Reports about bad input belong to the lookup, not to the output.
     tmxhost::TakeReports();
+    // A caller is unknown only when the book could be read.
+    if (!found && tmxhost::LastContactsProblem() != tmxhost::ContactsProblem::kNone) {
+        return AddressBookFailure(false);
+    }
     if (options.Has("--json")) {
         std::printf("%s\n", ToJson(record, found, displayName)
                                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
@@ -176,13 +233,79 @@ int Lookup(const Options& options, const std::string& number) {
     return found ? kExitOk : kExitFailure;
 }
 
+// Import or generate into the data folder's address book. A damaged or foreign contacts.db is
+// replaced with --force only: the new book is built beside it and renamed over it once complete.
+int Fill(const Options& options, const std::string& what, const std::string& argument) {
+    long long count = 0;
+    std::ifstream file;
+    std::istream* input = nullptr;
+    std::string error;
+    if (what == "generate" && !ParseInteger(argument, 0, 10000000, count)) {
+        std::fprintf(stderr, "callsvc contacts: generate takes a count from 0 to 10000000\n");
+        return kExitUsage;
+    }
+    if (what == "import" && (input = OpenInput(argument, file, error)) == nullptr) {
+        std::fprintf(stderr, "callsvc contacts: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    const std::string path = DatabasePath();
+    std::string target = path;
+    if (!tmxhost::UseContactsFile(path, true)) {
+        tmxhost::ContactsProblem problem = tmxhost::LastContactsProblem();
+        if (!options.Has("--force") || (problem != tmxhost::ContactsProblem::kDamaged &&
+                                        problem != tmxhost::ContactsProblem::kForeign)) {
+            return AddressBookFailure(true);
+        }
+        target = path + ".new";
+        RemoveDatabase(target, true);
+        if (!tmxhost::UseContactsFile(target, true)) {
+            return AddressBookFailure(true);
+        }
+    }
+    bool ok = what == "import" ? tmxhost::ImportContacts(*input, &error)
+                               : tmxhost::GenerateContacts(static_cast<int>(count), &error);
+    bool bookProblem = tmxhost::LastContactsProblem() != tmxhost::ContactsProblem::kNone;
+    if (!ok) {
+        int code = bookProblem ? AddressBookFailure(true) : kExitFailure;
+        if (!bookProblem) {
+            std::fprintf(stderr, "callsvc contacts: %s: %s\n", argument.c_str(), error.c_str());
+        }
+        if (target != path) {
+            tmxhost::UseContactsFile("", true);
+            RemoveDatabase(target, true);
+        }
+        return code;
+    }
+    if (target != path) {
+        tmxhost::UseContactsFile("", true);  // the last connection: the new book is whole
+        RemoveDatabase(path, false);
+        if (std::rename(target.c_str(), path.c_str()) != 0) {
+            std::fprintf(stderr, "callsvc contacts: cannot replace %s: %s\n", path.c_str(),
+                         std::strerror(errno));
+            RemoveDatabase(target, true);
+            return kExitNoAddressBook;
+        }
+        std::fprintf(stderr,
+                     "callsvc contacts: replaced %s, which was not a usable contacts "
+                     "database\n",
+                     path.c_str());
+        tmxhost::UseContactsFile(path, false);
+    }
+    PrintSummary(what == "import" ? "imported" : "generated");
+    if (what == "generate" && count > 0) {
+        std::printf("try: callsvc contacts lookup %s\n",
+                    tmxhost::GeneratedNumber(static_cast<int>(count)).c_str());
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunContacts(int argc, char** argv, int first) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, first, {}, {"--fdn-mode", "--last-name-first", "--json"}, options,
-                      error)) {
+    if (!ParseOptions(argc, argv, first, {"--wait"},
+                      {"--fdn-mode", "--last-name-first", "--json", "--force"}, options, error)) {
         std::fprintf(stderr, "callsvc contacts: %s\n\n%s", error.c_str(), kUsage);
         return kExitUsage;
     }
@@ -199,37 +322,13 @@ int RunContacts(int argc, char** argv, int first) {
         std::fprintf(stderr, "callsvc contacts: %s\n", error.c_str());
         return kExitUsage;
     }
-    if (args[0] == "lookup") {
-        return Lookup(options, args[1]);
-    }
-
-    long long count = 0;
-    std::string text;
-    if (args[0] == "generate" && !ParseInteger(args[1], 0, 10000000, count)) {
-        std::fprintf(stderr, "callsvc contacts: generate takes a count from 0 to 10000000\n");
+    long long wait = kDefaultWaitMs;
+    if (!ParseInteger(options.Value("--wait", std::to_string(kDefaultWaitMs)), 0, 3600000, wait)) {
+        std::fprintf(stderr, "callsvc contacts: --wait takes milliseconds from 0 to 3600000\n");
         return kExitUsage;
     }
-    if (args[0] == "import" && !ReadInput(args[1], text, error)) {
-        std::fprintf(stderr, "callsvc contacts: %s\n", error.c_str());
-        return kExitFailure;
-    }
-    if (!tmxhost::UseContactsFile(DatabasePath(), true, &error)) {
-        std::fprintf(stderr, "callsvc contacts: %s\n", error.c_str());
-        return kExitFailure;
-    }
-    tmxhost::SetContactsBusyTimeout(kBusyTimeoutMs);
-    bool ok = args[0] == "import" ? tmxhost::ImportContacts(text, &error)
-                                  : tmxhost::GenerateContacts(static_cast<int>(count), &error);
-    if (!ok) {
-        std::fprintf(stderr, "callsvc contacts: %s: %s\n", args[1].c_str(), error.c_str());
-        return kExitFailure;
-    }
-    PrintSummary(args[0] == "import" ? "imported" : "generated");
-    if (args[0] == "generate" && count > 0) {
-        std::printf("try: callsvc contacts lookup %s\n",
-                    tmxhost::GeneratedNumber(static_cast<int>(count)).c_str());
-    }
-    return kExitOk;
+    tmxhost::SetContactsBusyTimeout(static_cast<int>(wait));
+    return args[0] == "lookup" ? Lookup(options, args[1]) : Fill(options, args[0], args[1]);
 }
 
 }  // namespace callsvc
