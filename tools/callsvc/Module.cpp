@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+
+#include "TmxHost.h"
 
 namespace callsvc {
 
@@ -45,6 +48,14 @@ bool Module::Load(std::string& error) {
         return false;
     }
     m_loadResult = m_dispatch(0);
+    // A settings file of another version, or one that could not be read, was made anew; the
+    // platform kept the old one beside it.
+    for (const std::string& backup : tmxhost::TakeRegistryBackups()) {
+        std::fprintf(stderr,
+                     "callsvc: %s was of another version or unreadable and was made anew with "
+                     "the defaults; the old file is kept as %s\n",
+                     backup.substr(0, backup.size() - 4).c_str(), backup.c_str());
+    }
     return true;
 }
 
