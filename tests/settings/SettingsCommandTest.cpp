@@ -1,4 +1,4 @@
-// callsvc settings: each key's type, the exit codes, the backup notice and parallel runs.
+// callsvc settings: each key's type, the exit codes and the backup notice.
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -94,30 +94,4 @@ TEST_F(SettingsCommand, AnOutdatedFileIsKeptAsABackupAndSaid) {
     EXPECT_THAT(std::string(std::istreambuf_iterator<char>(backup), {}),
                 ::testing::HasSubstr("FAKE_CALL_NAME=Mum"));
     EXPECT_EQ(Settings("list").err, "");  // said once
-}
-
-TEST_F(SettingsCommand, ParallelSetsOnAFreshFolderAreAllSaved) {
-    const std::string root = tmxhost::DataRoot();
-    std::string script;
-    const char* keys[] = {"ANSWERING_MODE_ANY_KEY",  "ANSWERING_MODE_AUTOMATIC",
-                          "ANSWERING_MODE_SLIDE_UP", "ANSWERING_MODE_ACTIVE_FLIP",
-                          "VIDEO_CALL_SCREEN_SIZE",  "VIDEO_CALL_VIEWING_STYLE"};
-    for (int n = 0; n < 6; ++n) {
-        script += "'" CALLSVC_TOOL_FILE "' settings set CallSetting CALL_REG_KEY_" +
-                  std::string(keys[n]) + " " + std::to_string(7 + n) + " --data '" + root +
-                  "' >/dev/null 2>&1 || echo " + keys[n] + " >>'" + root + "/failed' & ";
-    }
-    ASSERT_EQ(std::system((script + "wait").c_str()), 0);
-    std::ifstream failed(root + "/failed");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(failed), {}), "");
-    std::vector<tmxhost::RegistryEntry> entries;
-    ASSERT_TRUE(tmxhost::ReadRegistry("CallReg.ini", entries));
-    EXPECT_EQ(entries.size(), 30u);
-    for (int n = 0; n < 6; ++n) {
-        for (const auto& entry : entries) {
-            if (entry.key == std::string("CALL_REG_KEY_") + keys[n]) {
-                EXPECT_EQ(entry.value, std::to_string(7 + n)) << keys[n];
-            }
-        }
-    }
 }
