@@ -1,61 +1,16 @@
 #include "CallRegMgr.h"
 
+#include <climits>
+
+#include "CallRegDefaults.h"
+
 namespace {
 
 const char kSourcePath[] = "CallCommonSvc\\Util\\CallRegMgr";
 const char kSectionVersion[] = "Version";
 const char kKeyVersion[] = "Version";
-const char kSectionCallSetting[] = "CallSetting";
-const char kSectionVideoCall[] = "VideoCall";
+const char kSectionCallSetting[] = CALL_REG_SECTION_CALL_SETTING;
 const unsigned int kSectionBodySize = 50;
-
-enum DefaultType { kInt, kUint64, kString };
-
-struct DefaultValue {
-    const char* szSection;
-    const char* szKey;
-    DefaultType type;
-    long long number;
-    const char* szText;
-};
-
-// Written in this order when the file is created.
-const DefaultValue kDefaults[] = {
-    {kSectionCallSetting, "CALL_REG_KEY_REJECT_MSG_USER1", kString, 0,
-     "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_1"},
-    {kSectionCallSetting, "CALL_REG_KEY_REJECT_MSG_USER2", kString, 0,
-     "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_2"},
-    {kSectionCallSetting, "CALL_REG_KEY_REJECT_MSG_USER3", kString, 0,
-     "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_3"},
-    {kSectionCallSetting, "CALL_REG_KEY_REJECT_MSG_USER4", kString, 0,
-     "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_4"},
-    {kSectionCallSetting, "CALL_REG_KEY_REJECT_MSG_USER5", kString, 0,
-     "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_5"},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_1", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_2", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_3", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_4", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_5", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_ON_OFF", kInt, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_PREFIX_DIALLING_SELECTED_ITEM", kInt, -1, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_ALERTS_ON_CALL", kInt, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_ANSWERING_MODE_ANY_KEY", kInt, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_ANSWERING_MODE_AUTOMATIC", kInt, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_FAKE_CALL_NAME", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_FAKE_CALL_CALLER_IMAGE", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_VIDEO_CALL_SCREEN_SIZE", kInt, 1, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_VIDEO_CALL_VIEWING_STYLE", kInt, 1, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_INCOMING_CALL_BG", kUint64, 0xFF000000LL, NULL},
-    {kSectionVideoCall, "CALL_REG_KEY_VIDEO_CALL_CAPTURE_FRAME", kUint64, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_FAKE_CALL_NUM", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_ANSWERING_MODE_SLIDE_UP", kInt, 1, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_ANSWERING_MODE_ACTIVE_FLIP", kInt, 0, NULL},
-    {kSectionCallSetting, "CALL_REG_KEY_DIVERTING_NUMBER1", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_DIVERTING_NUMBER2", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_DIVERTING_NUMBER3", kString, 0, ""},
-    {kSectionCallSetting, "CALL_REG_KEY_VD_PRESET_IMAGE", kString, 0, ""},
-};
-static_assert(sizeof(kDefaults) / sizeof(kDefaults[0]) == 28, "28 default settings");
 
 // Arguments a caller may get wrong; checked before the file is touched.
 bool KeyArgumentsValid(const char* szSection, const char* szKey) {
@@ -64,6 +19,77 @@ bool KeyArgumentsValid(const char* szSection, const char* szKey) {
 
 bool DestArgumentsValid(const char* pDestBuffer, int nSize) {
     return CALL_REQUIRE(pDestBuffer != NULL) && CALL_REQUIRE(nSize > 0);
+}
+
+// Whether an open file holds a readable value of the setting's type. Each read passes a
+// default that a present value cannot be confused with, asking a second time with another
+// default only when the first read came back with it.
+bool HasValue(int hReg, const CallRegDefaultValue& d) {
+    switch (d.type) {
+        case CALL_REG_TYPE_INT:
+            return RegGetInt(hReg, d.szSection, d.szKey, INT_MIN) != INT_MIN ||
+                   RegGetInt(hReg, d.szSection, d.szKey, INT_MAX) != INT_MAX;
+        case CALL_REG_TYPE_UINT64:
+            return RegGetUint64(hReg, d.szSection, d.szKey, ULLONG_MAX) != ULLONG_MAX ||
+                   RegGetUint64(hReg, d.szSection, d.szKey, 0) != 0;
+        case CALL_REG_TYPE_STRING:
+            break;
+    }
+    char szFirst[2];
+    RegGetString(hReg, d.szSection, d.szKey, "\x01", szFirst, sizeof(szFirst));
+    if (szFirst[0] != '\x01') {
+        return true;
+    }
+    RegGetString(hReg, d.szSection, d.szKey, "\x02", szFirst, sizeof(szFirst));
+    return szFirst[0] != '\x02';
+}
+
+void WriteDefault(int hReg, const CallRegDefaultValue& d) {
+    switch (d.type) {
+        case CALL_REG_TYPE_INT:
+            RegSetInt(hReg, d.szSection, d.szKey, static_cast<int>(d.number));
+            break;
+        case CALL_REG_TYPE_UINT64:
+            RegSetUint64(hReg, d.szSection, d.szKey, static_cast<unsigned long long>(d.number));
+            break;
+        case CALL_REG_TYPE_STRING:
+            RegSetString(hReg, d.szSection, d.szKey, d.szText);
+            break;
+    }
+}
+
+// Releases a file, flushing it first if asked. Returns 1 when the handle was released;
+// *pbFlushed tells whether the flush (when asked for) succeeded.
+int CloseFile(int hReg, int bFlush, int* pbFlushed) {
+    SysDebugPrintf(TMX_DBG_SETTING, " CCallRegMgr::CloseRegisterFile: hReg(%d), bFlush(%d) \n",
+                   hReg, bFlush);
+    *pbFlushed = 0;
+    if (hReg == INVALID_HOBJ) {
+        SysDebugPrintf(TMX_DBG_FAIL, "CCallRegMgr::CloseRegisterFile: RegLoad() is failed\n");
+        return 0;
+    }
+    *pbFlushed = 1;
+    if (bFlush && !RegFlush(hReg)) {
+        *pbFlushed = 0;
+        SysDebugPrintf(TMX_DBG_SETTING,
+                       " CCallRegMgr::CloseRegisterFile: RegFlush() is failed for creating \n");
+    }
+    if (!RegUnload(hReg)) {
+        SysDebugPrintf(TMX_DBG_SETTING,
+                       " CCallRegMgr::CloseRegisterFile: RegUnload() is failed for creating \n");
+        return 0;
+    }
+    SysDebugPrintf(TMX_DBG_SETTING,
+                   " CCallRegMgr::CloseRegisterFile: RegUnload() is success for creating \n");
+    return 1;
+}
+
+// Closes a file after a write. The value is stored once the write and the flush succeeded,
+// whether or not releasing the handle did.
+int CloseAfterWrite(int hReg, int bWritten) {
+    int bFlushed = 0;
+    CloseFile(hReg, 1, &bFlushed);
+    return bWritten && bFlushed;
 }
 
 }  // namespace
@@ -89,6 +115,20 @@ void CCallRegMgr::Init() {
         RegClean(CALL_REG_FILE_NAME);
         CreateRegisterFile();
         return;
+    }
+    // A file of the current version that lost settings (a damaged or deleted line) gets them
+    // back with their defaults; every value it holds stays.
+    int bRestored = 0;
+    for (const CallRegDefaultValue& d : g_CallRegDefaults) {
+        if (!HasValue(hReg, d)) {
+            WriteDefault(hReg, d);
+            SysDebugPrintf(TMX_DBG_SETTING, "CCallRegMgr::Init: key %s missing, default restored\n",
+                           d.szKey);
+            bRestored = 1;
+        }
+    }
+    if (bRestored && !RegFlush(hReg)) {
+        SysDebugPrintf(TMX_DBG_FAIL, "CCallRegMgr::Init: RegFlush() failed\n");
     }
     if (!RegUnload(hReg)) {
         SysDebugPrintf(TMX_DBG_FAIL, "CCallRegMgr::Init: RegUnload() failed\n");
@@ -122,18 +162,8 @@ int CCallRegMgr::SetDefaultValue(int hReg) {
         SysDebugPrintf(TMX_DBG_FAIL, "CCallRegMgr::SetDefaultValue: hReg is INVALID_HOBJ\n");
         return 0;
     }
-    for (const DefaultValue& d : kDefaults) {
-        switch (d.type) {
-            case kInt:
-                RegSetInt(hReg, d.szSection, d.szKey, static_cast<int>(d.number));
-                break;
-            case kUint64:
-                RegSetUint64(hReg, d.szSection, d.szKey, static_cast<unsigned long long>(d.number));
-                break;
-            case kString:
-                RegSetString(hReg, d.szSection, d.szKey, d.szText);
-                break;
-        }
+    for (const CallRegDefaultValue& d : g_CallRegDefaults) {
+        WriteDefault(hReg, d);
     }
     return 1;
 }
@@ -148,29 +178,11 @@ int CCallRegMgr::OpenRegisterFile() {
 
 // Returns 1 only when the handle was released and, if asked, the contents were flushed.
 int CCallRegMgr::CloseRegisterFile(int hReg, int bFlush) {
-    SysDebugPrintf(TMX_DBG_SETTING, " CCallRegMgr::CloseRegisterFile: hReg(%d), bFlush(%d) \n",
-                   hReg, bFlush);
-    if (hReg == INVALID_HOBJ) {
-        SysDebugPrintf(TMX_DBG_FAIL, "CCallRegMgr::CloseRegisterFile: RegLoad() is failed\n");
-        return 0;
-    }
-    int bFlushed = 1;
-    if (bFlush && !RegFlush(hReg)) {
-        bFlushed = 0;
-        SysDebugPrintf(TMX_DBG_SETTING,
-                       " CCallRegMgr::CloseRegisterFile: RegFlush() is failed for creating \n");
-    }
-    if (!RegUnload(hReg)) {
-        SysDebugPrintf(TMX_DBG_SETTING,
-                       " CCallRegMgr::CloseRegisterFile: RegUnload() is failed for creating \n");
-        return 0;
-    }
-    SysDebugPrintf(TMX_DBG_SETTING,
-                   " CCallRegMgr::CloseRegisterFile: RegUnload() is success for creating \n");
-    return bFlushed;
+    int bFlushed = 0;
+    return CloseFile(hReg, bFlush, &bFlushed) && bFlushed;
 }
 
-// A set reports 1 only when the value reached the file: written, flushed and released.
+// A set reports 1 exactly when the value reached the file: written and flushed.
 int CCallRegMgr::CallRegSetInt(const char* szSection, const char* szKey, int value) {
     if (!KeyArgumentsValid(szSection, szKey)) {
         return 0;
@@ -184,8 +196,7 @@ int CCallRegMgr::CallRegSetInt(const char* szSection, const char* szKey, int val
     SysDebugPrintf(TMX_DBG_SETTING,
                    " CCallRegMgr::CallRegSetInt: szSection(%s), szKey(%s), value(%d) \n", szSection,
                    szKey, value);
-    int bClosed = CloseRegisterFile(hReg, 1);
-    return bWritten && bClosed;
+    return CloseAfterWrite(hReg, bWritten);
 }
 
 int CCallRegMgr::CallRegGetInt(const char* szSection, const char* szKey) {
@@ -219,8 +230,7 @@ int CCallRegMgr::CallRegSetUint64(const char* szSection, const char* szKey,
     SysDebugPrintf(TMX_DBG_SETTING,
                    " CCallRegMgr::CallRegSetUint64: szSection(%s), szKey(%s), value(%llu) \n",
                    szSection, szKey, value);
-    int bClosed = CloseRegisterFile(hReg, 1);
-    return bWritten && bClosed;
+    return CloseAfterWrite(hReg, bWritten);
 }
 
 unsigned long long CCallRegMgr::CallRegGetUint64(const char* szSection, const char* szKey) {
@@ -253,8 +263,7 @@ int CCallRegMgr::CallRegSetString(const char* szSection, const char* szKey, cons
     SysDebugPrintf(TMX_DBG_SETTING,
                    " CCallRegMgr::CallRegSetString: szSection(%s), szKey(%s), value(%s) \n",
                    szSection, szKey, value);
-    int bClosed = CloseRegisterFile(hReg, 1);
-    return bWritten && bClosed;
+    return CloseAfterWrite(hReg, bWritten);
 }
 
 int CCallRegMgr::CallRegGetString(const char* szSection, const char* szKey, char* pDestBuffer,
@@ -289,8 +298,7 @@ int CCallRegMgr::CallRegSetStringEx(const char* szSection, const char* szKey, co
     SysDebugPrintf(TMX_DBG_SETTING,
                    " CCallRegMgr::CallRegSetStringEx: szSection(%s), szKey(%s), value(%s) \n",
                    szSection, szKey, value);
-    int bClosed = CloseRegisterFile(hReg, 1);
-    return bWritten && bClosed;
+    return CloseAfterWrite(hReg, bWritten);
 }
 
 int CCallRegMgr::CallRegGetStringEx(const char* szSection, const char* szKey, char* pDestBuffer,

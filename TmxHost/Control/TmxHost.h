@@ -154,6 +154,9 @@ struct RegistryEntry {
 bool ReadRegistry(const std::string& path, std::vector<RegistryEntry>& entries);
 // The file's full path under the data root.
 std::string RegistryPath(const std::string& path);
+// The backups that RegClean kept since the last call (full paths of "<file>.bak"). RegClean
+// moves a file aside rather than deleting it, so a program can tell its user where it is.
+std::vector<std::string> TakeRegistryBackups();
 
 // ---- Telephony -----------------------------------------------------------------------------
 

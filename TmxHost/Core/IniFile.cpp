@@ -2,13 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace tmxhost {
 namespace {
@@ -124,8 +127,9 @@ IniFile IniFile::Parse(std::string_view text) {
             continue;
         }
         if (line.front() == '[') {
+            // A damaged header is skipped on its own: the lines after it stay in the section
+            // before, so that one bad line never takes the rest of the file with it.
             std::string name;
-            current = nullptr;
             if (line.size() >= 2 && line.back() == ']' &&
                 IniUnescape(line.substr(1, line.size() - 2), name)) {
                 current = &file.SectionNamed(name);
@@ -212,16 +216,22 @@ void IniFile::SetSection(std::string_view section, std::string_view body) {
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    // A rewrite keeps the permission bits of the file it replaces.
+    mode_t mode = 0644;
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    }
     std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int saved = errno;
     ok = ::close(fd) == 0 && ok;
     if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
-        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
@@ -232,6 +242,50 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     ::unlink(temp.c_str());
     errno = saved;
     return false;
+}
+
+bool ResolveLinks(std::string& path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(path.c_str(), target, sizeof(target));
+        if (length < 0) {
+            return errno == EINVAL || errno == ENOENT;  // not a link, or nothing there yet
+        }
+        if (static_cast<std::size_t>(length) >= sizeof(target)) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        std::string next(target, static_cast<std::size_t>(length));
+        if (next.empty() || next[0] != '/') {
+            std::size_t slash = path.rfind('/');
+            next = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + next;
+        }
+        path = std::move(next);
+    }
+    errno = ELOOP;
+    return false;
+}
+
+FileLock::FileLock(const std::string& path) {
+    m_fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (m_fd < 0) {
+        return;
+    }
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            int saved = errno;
+            ::close(m_fd);
+            m_fd = -1;
+            errno = saved;
+            return;
+        }
+    }
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0) {
+        ::close(m_fd);  // releases the lock
+    }
 }
 
 void RemoveStaleTemporaries(const std::string& path) {
@@ -258,15 +312,20 @@ void RemoveStaleTemporaries(const std::string& path) {
     ::closedir(dir);
 }
 
-bool ReadFile(const std::string& path, std::string& bytes) {
-    int fd = ::open(path.c_str(), O_RDONLY);
+bool ReadFile(const std::string& path, std::string& bytes, struct stat* status) {
+    // Opened without blocking, so that a FIFO or a device in its place is refused at once.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         return false;
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
+        errno = EINVAL;
         return false;
+    }
+    if (status != nullptr) {
+        *status = info;
     }
     bytes.clear();
     char buffer[65536];

@@ -1,9 +1,17 @@
 // Registry files: ini files under the data root, loaded whole into a handle and written back
 // atomically on flush.
+//
+// Several processes may share a file. A load reads it without a lock (a flush renames a whole
+// new file into place, so a reader never sees a torn one). A handle keeps the list of changes
+// made through it; its flush takes the file's lock, reads the file as it is now, applies those
+// changes to it and writes the result. Writers therefore wait for each other only for the length
+// of a flush, and no change that a flush reported as saved is lost to another process's flush.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +27,28 @@
 namespace tmxhost {
 namespace {
 
+// One change made through a handle: a key's value, or a section with its body text.
+struct Change {
+    bool section;
+    std::string name;
+    std::string key;
+    std::string value;
+};
+
+// Which version of a file a process last saw: a flush renames a new inode into place.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct OpenFile {
     std::string path;
-    IniFile ini;
+    IniFile ini;                  // the file as loaded, with this handle's changes
+    std::vector<Change> changes;  // made since the last successful flush
+    bool create = false;          // a new file: its first flush must not replace another
 };
 
 struct RegistryState {
@@ -29,7 +56,9 @@ struct RegistryState {
     std::string ownedRoot;  // a temporary root made by Reset, removed by the next one
     std::map<int, OpenFile> open;
     int nextHandle = 1;
-    std::set<std::string> swept;  // files whose stale temporaries were removed
+    std::set<std::string> swept;               // files whose stale temporaries were removed
+    std::map<std::string, FileIdentity> seen;  // each file as this process last read or wrote
+    std::vector<std::string> backups;          // made by RegClean, not yet taken
 };
 
 RegistryState& State() {
@@ -81,31 +110,70 @@ OpenFile* Handle(int hReg) {
     return it != State().open.end() ? &it->second : nullptr;
 }
 
-bool ParseSigned(const std::string& text, long long low, long long high, long long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
+// A whole-string decimal number of type T, as RegSetInt and RegSetUint64 write them.
+template <typename T>
+bool ParseNumber(const std::string& text, T& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
 }
 
-bool ParseUnsigned(const std::string& text, unsigned long long& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
+FileIdentity IdentityOf(const struct stat& info) {
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size,
+                        info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+void Remember(const std::string& path, const struct stat* read = nullptr) {
+    struct stat info;
+    if (read != nullptr) {
+        State().seen[path] = IdentityOf(*read);
+    } else if (::stat(path.c_str(), &info) == 0) {
+        State().seen[path] = IdentityOf(info);
+    }
+}
+
+void Apply(IniFile& ini, const Change& change) {
+    if (change.section) {
+        ini.SetSection(change.name, change.value);
+    } else {
+        ini.Set(change.name, change.key, change.value);
+    }
+}
+
+// Writes a handle's changes into the file as it is now, under the file's lock.
+bool Flush(OpenFile& file) {
+    if (file.changes.empty() && !file.create) {
+        return true;  // nothing pending
+    }
+    std::string target = file.path;
+    if (!ResolveLinks(target)) {
         return false;
     }
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0') {
+    FileLock lock(target);
+    if (!lock.Held()) {
         return false;
     }
-    value = parsed;
+    std::string bytes;
+    if (ReadFile(target, bytes)) {
+        if (file.create) {
+            return false;  // another writer made the file first; its contents stay
+        }
+    } else if (errno != ENOENT) {
+        return false;
+    } else {
+        bytes.clear();
+    }
+    IniFile merged = IniFile::Parse(bytes);
+    for (const Change& change : file.changes) {
+        Apply(merged, change);
+    }
+    if (!WriteFileAtomically(target, merged.Serialize())) {
+        return false;
+    }
+    Remember(file.path);
+    file.ini = std::move(merged);
+    file.changes.clear();
+    file.create = false;
     return true;
 }
 
@@ -136,7 +204,8 @@ int SetValue(const char* name, int hReg, const char* section, const char* key,
     if (file == nullptr || section == nullptr || key == nullptr || key[0] == '\0') {
         return 0;
     }
-    file->ini.Set(section, key, text);
+    file->changes.push_back(Change{false, section, key, text});
+    Apply(file->ini, file->changes.back());
     return 1;
 }
 
@@ -148,6 +217,8 @@ void ResetRegistry() {
     state.open.clear();
     state.nextHandle = 1;
     state.swept.clear();
+    state.seen.clear();
+    state.backups.clear();
     RemoveOwnedRoot();
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern =
@@ -203,6 +274,10 @@ std::string RegistryPath(const std::string& path) {
     return Resolve(path.c_str(), full) ? full : std::string();
 }
 
+std::vector<std::string> TakeRegistryBackups() {
+    return std::exchange(State().backups, {});
+}
+
 bool ReadRegistry(const std::string& path, std::vector<RegistryEntry>& entries) {
     entries.clear();
     std::string full = RegistryPath(path);
@@ -236,12 +311,19 @@ extern "C" int RegLoad(const char* path, int create) {
         RemoveStaleTemporaries(full);
     }
     std::string bytes;
-    if (!ReadFile(full, bytes)) {
-        struct stat info;
+    struct stat read;
+    if (ReadFile(full, bytes, &read)) {
+        // Creating means making a new file: one that is there already is left alone.
+        if (create) {
+            return INVALID_HOBJ;
+        }
+        Remember(full, &read);
+    } else {
         // Only a missing file is created, and only in memory: it reaches the disk with the
         // first successful flush, so a file that could not be written is never left half made.
+        struct stat info;
         std::string folder = full.substr(0, full.rfind('/'));
-        if (!create || ::stat(full.c_str(), &info) == 0 || ::stat(folder.c_str(), &info) != 0 ||
+        if (!create || errno != ENOENT || ::stat(folder.c_str(), &info) != 0 ||
             !S_ISDIR(info.st_mode)) {
             return INVALID_HOBJ;
         }
@@ -249,7 +331,7 @@ extern "C" int RegLoad(const char* path, int create) {
     }
     RegistryState& state = State();
     int handle = state.nextHandle++;
-    state.open[handle] = OpenFile{full, IniFile::Parse(bytes)};
+    state.open[handle] = OpenFile{full, IniFile::Parse(bytes), {}, create != 0};
     return handle;
 }
 
@@ -265,18 +347,47 @@ extern "C" int RegFlush(int hReg) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
-    return file != nullptr && WriteFileAtomically(file->path, file->ini.Serialize()) ? 1 : 0;
+    return file != nullptr && Flush(*file) ? 1 : 0;
 }
 
+// Moves the file aside to "<name>.bak" (replacing an older backup), so that its contents can
+// still be recovered after the file is made anew. A file that another process has replaced
+// since this one last read it is left alone: it is not the file the caller decided to clean.
 extern "C" int RegClean(const char* path) {
     if (auto fault = detail::Enter("RegClean", {Arg(path)})) {
         return static_cast<int>(*fault);
     }
     std::string full;
-    if (!Resolve(path, full)) {
+    std::string target;
+    if (!Resolve(path, full) || !ResolveLinks(target = full)) {
         return 0;
     }
-    return ::unlink(full.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+    FileLock lock(target);
+    struct stat info;
+    if (!lock.Held()) {
+        return 0;
+    }
+    if (::lstat(target.c_str(), &info) != 0) {
+        return errno == ENOENT ? 1 : 0;
+    }
+    auto seen = State().seen.find(full);
+    if (!S_ISREG(info.st_mode) ||
+        (seen != State().seen.end() && !(seen->second == IdentityOf(info)))) {
+        return 0;
+    }
+    const std::string backup = target + ".bak";
+    if (::rename(target.c_str(), backup.c_str()) != 0) {
+        return 0;
+    }
+    std::string folder = target.substr(0, target.rfind('/'));
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    State().seen.erase(full);
+    State().backups.push_back(backup);
+    return 1;
 }
 
 extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText) {
@@ -287,7 +398,8 @@ extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText
     if (file == nullptr || section == nullptr) {
         return 0;
     }
-    file->ini.SetSection(section, bodyText != nullptr ? bodyText : "");
+    file->changes.push_back(Change{true, section, "", bodyText != nullptr ? bodyText : ""});
+    Apply(file->ini, file->changes.back());
     return 1;
 }
 
@@ -300,10 +412,8 @@ extern "C" int RegGetInt(int hReg, const char* section, const char* key, int def
     const std::string* text = file != nullptr && section != nullptr && key != nullptr
                                   ? file->ini.Find(section, key)
                                   : nullptr;
-    long long value = 0;
-    return text != nullptr && ParseSigned(*text, INT32_MIN, INT32_MAX, value)
-               ? static_cast<int>(value)
-               : defaultValue;
+    int value = 0;
+    return text != nullptr && ParseNumber(*text, value) ? value : defaultValue;
 }
 
 extern "C" int RegSetInt(int hReg, const char* section, const char* key, int value) {
@@ -321,7 +431,7 @@ extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const 
                                   ? file->ini.Find(section, key)
                                   : nullptr;
     unsigned long long value = 0;
-    return text != nullptr && ParseUnsigned(*text, value) ? value : defaultValue;
+    return text != nullptr && ParseNumber(*text, value) ? value : defaultValue;
 }
 
 extern "C" int RegSetUint64(int hReg, const char* section, const char* key,

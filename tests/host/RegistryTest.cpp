@@ -1,5 +1,9 @@
-// Registry files on disk: round trips, refused paths, damaged files and crash-safe flushing.
+// Registry files on disk: round trips, refused paths, damaged files, crash-safe flushing, handles
+// that share a file, and files that are not plain files.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -37,7 +41,8 @@ TEST_F(HostRegistry, OnlyASuccessfulFlushChangesTheFile) {
     EXPECT_EQ(RegSetInt(h, "S", "int", INT_MIN) + RegSetUint64(h, "S", "u64", ULLONG_MAX) +
                   RegSetSection(
                       h, "N",
-                      "word=abc\ntail=12abc\nover=2147483648\nneg=-1\nuover=18446744073709551616") +
+                      "word=abc\ntail=12abc\nover=2147483648\nneg=-1\nuover=18446744073709551616\n"
+                      "space= 7\nplus=+7") +
                   RegSetString(h, odd.c_str(), odd.c_str(), big.c_str()),
               4);
     EXPECT_EQ(RegFlush(h), 1);
@@ -53,21 +58,27 @@ TEST_F(HostRegistry, OnlyASuccessfulFlushChangesTheFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(flushed, 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmxhost::DataRoot()), {}), 1);
+    for (const auto& entry : fs::directory_iterator(tmxhost::DataRoot())) {
+        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf("a.ini", "a.ini.lock"));
+    }
     EXPECT_EQ(RegUnload(h) + RegUnload(h) + RegFlush(h), 1);  // the change is lost
     EXPECT_TRUE(ReadRaw("a.ini") == raw);
     EXPECT_EQ(raw.substr(0, 49), "[S]\nint=-2147483648\nu64=18446744073709551615\n[N]\n");
-    EXPECT_EQ(std::count(raw.begin(), raw.end(), '\n'), 11);  // odd text stays on its line
+    EXPECT_EQ(std::count(raw.begin(), raw.end(), '\n'), 13);  // odd text stays on its line
     h = RegLoad("a.ini", 0);
     EXPECT_EQ(RegGetInt(h, "S", "int", 0), INT_MIN);
     EXPECT_EQ(RegGetUint64(h, "S", "u64", 0), ULLONG_MAX);
     std::vector<char> buffer(big.size() + 1);
     EXPECT_EQ(RegGetString(h, odd.c_str(), odd.c_str(), "", buffer.data(), int(buffer.size())), 1);
     EXPECT_TRUE(buffer.data() == big);
-    EXPECT_EQ(
-        RegGetInt(h, "N", "tail", 5) + RegGetInt(h, "N", "over", 5) + RegGetInt(h, "N", "no", 5),
-        15);
-    EXPECT_EQ(RegGetUint64(h, "N", "neg", 9) + RegGetUint64(h, "N", "uover", 9), 18u);
+    // Only a whole decimal number as the Set calls write them is read; anything else gives the
+    // default.
+    for (const char* key : {"tail", "over", "no", "space", "plus"}) {
+        EXPECT_EQ(RegGetInt(h, "N", key, 5), 5) << key;
+    }
+    for (const char* key : {"neg", "uover", "space", "plus"}) {
+        EXPECT_EQ(RegGetUint64(h, "N", key, 9), 9u) << key;
+    }
     char small[10] = "#########";  // reads stay in their buffer; a zero-size one is untouched
     EXPECT_EQ(RegGetString(h, "N", "word", "", small, 3) +
                   RegGetString(h, "N", "no", "dflt", small + 4, 3) +
@@ -98,8 +109,11 @@ TEST_F(HostRegistry, DamagedFilesKeepTheLinesThatParseAndGarbageNeverCrashes) {
     WriteRaw("damaged.ini", text);
     int h = RegLoad("damaged.ini", 0);
     EXPECT_EQ(RegGetInt(h, "good", "c", 0), 3);
-    EXPECT_EQ(RegFlush(h) + RegUnload(h), 2);
-    EXPECT_EQ(ReadRaw("damaged.ini"), "[good]\na=1\nb=2\nc=3\n");
+    EXPECT_EQ(RegFlush(h), 1);  // nothing changed: the file is left as it is
+    EXPECT_EQ(ReadRaw("damaged.ini"), text);
+    // A damaged header is skipped on its own; the lines after it stay in the section before.
+    EXPECT_EQ(RegSetInt(h, "new", "d", 4) + RegFlush(h) + RegUnload(h), 3);
+    EXPECT_EQ(ReadRaw("damaged.ini"), "[good]\na=1\nb=2\nlost=2\nc=3\n[new]\nd=4\n");
     std::mt19937 rng(20240611);
     const char alphabet[] = "abnrabnrab[]=\\\n\r\0";
     for (int round = 0; round < 80; ++round) {
@@ -112,10 +126,79 @@ TEST_F(HostRegistry, DamagedFilesKeepTheLinesThatParseAndGarbageNeverCrashes) {
         for (int pass = 0; pass < 2; ++pass) {  // the second flush must change nothing
             bytes = ReadRaw("junk.ini");
             h = RegLoad("junk.ini", 0);
-            ASSERT_EQ(RegFlush(h) + RegUnload(h), 2) << "round " << round;
+            ASSERT_EQ(RegSetString(h, "ab", "k", "v") + RegFlush(h) + RegUnload(h), 3)
+                << "round " << round;
         }
         ASSERT_EQ(ReadRaw("junk.ini"), bytes) << "round " << round;
     }
+}
+
+TEST_F(HostRegistry, HandlesOfOneFileKeepEachOthersChangesAndACreateReplacesNothing) {
+    WriteRaw("s.ini", "[s]\nbase=0\n");
+    const int first = RegLoad("s.ini", 0), second = RegLoad("s.ini", 0);
+    EXPECT_EQ(RegSetInt(first, "s", "a", 1) + RegSetInt(second, "s", "b", 2) +
+                  RegSetSection(second, "t", "x=1\n") + RegSetInt(second, "s", "base", 5),
+              4);
+    EXPECT_EQ(RegFlush(first) + RegFlush(second), 2);
+    EXPECT_EQ(ReadRaw("s.ini"), "[s]\nbase=5\na=1\nb=2\n[t]\nx=1\n");
+    EXPECT_EQ(RegGetInt(second, "s", "a", 0), 1);  // a flush brings the others' changes in
+    EXPECT_EQ(RegUnload(first) + RegUnload(second), 2);
+
+    // Two creators of one new file: the first flush makes it, the second changes nothing.
+    const int one = RegLoad("n.ini", 1), two = RegLoad("n.ini", 1);
+    EXPECT_EQ(RegSetInt(one, "s", "who", 1) + RegSetInt(two, "s", "who", 2), 2);
+    EXPECT_EQ(RegFlush(one), 1);
+    EXPECT_EQ(RegFlush(two), 0);
+    EXPECT_EQ(RegLoad("n.ini", 1), INVALID_HOBJ);
+    EXPECT_EQ(ReadRaw("n.ini"), "[s]\nwho=1\n");
+    EXPECT_EQ(RegUnload(one) + RegUnload(two), 2);
+}
+
+TEST_F(HostRegistry, OnlyRegularFilesAreReadLinksAreWrittenThroughAndModesKept) {
+    // A FIFO is refused at once; the load runs in a child so that a hang fails the test.
+    ASSERT_EQ(mkfifo(tmxhost::RegistryPath("fifo.ini").c_str(), 0644), 0);
+    fs::create_directory(tmxhost::RegistryPath("dir.ini"));
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        const bool refused = RegLoad("fifo.ini", 0) == INVALID_HOBJ &&
+                             RegLoad("fifo.ini", 1) == INVALID_HOBJ && RegClean("fifo.ini") == 0 &&
+                             RegLoad("dir.ini", 0) == INVALID_HOBJ && RegClean("dir.ini") == 0;
+        _exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    // Through a relative link into another folder: the link stays, the target gets the data
+    // and keeps its mode; the lock and the backup sit beside the target.
+    fs::create_directory(tmxhost::RegistryPath("real"));
+    WriteRaw("real/t.ini", "[s]\nk=1\n");
+    fs::permissions(tmxhost::RegistryPath("real/t.ini"), fs::perms(0600));
+    fs::create_symlink("real/t.ini", tmxhost::RegistryPath("link.ini"));
+    int h = RegLoad("link.ini", 0);
+    EXPECT_EQ(RegSetInt(h, "s", "k", 2) + RegFlush(h) + RegUnload(h), 3);
+    EXPECT_TRUE(fs::is_symlink(tmxhost::RegistryPath("link.ini")));
+    EXPECT_EQ(ReadRaw("real/t.ini"), "[s]\nk=2\n");
+    EXPECT_EQ(fs::status(tmxhost::RegistryPath("real/t.ini")).permissions(), fs::perms(0600));
+    EXPECT_TRUE(fs::exists(tmxhost::RegistryPath("real/t.ini.lock")));
+
+    // Cleaning keeps the file as "<name>.bak", replacing an older backup, and says so once. A
+    // file that someone else replaced after this process read it is not cleaned.
+    WriteRaw("real/t.ini.bak", "old backup");
+    tmxhost::TakeRegistryBackups();
+    EXPECT_EQ(RegClean("link.ini"), 1);
+    EXPECT_EQ(ReadRaw("real/t.ini.bak"), "[s]\nk=2\n");
+    EXPECT_THAT(tmxhost::TakeRegistryBackups(),
+                ::testing::ElementsAre(tmxhost::RegistryPath("real/t.ini.bak")));
+    EXPECT_FALSE(fs::exists(tmxhost::RegistryPath("real/t.ini")));
+    WriteRaw("c.ini", "[s]\nk=1\n");
+    EXPECT_EQ(RegUnload(RegLoad("c.ini", 0)), 1);
+    fs::rename(tmxhost::RegistryPath("c.ini"), tmxhost::RegistryPath("moved"));
+    WriteRaw("c.ini", "[s]\nk=new\n");
+    EXPECT_EQ(RegClean("c.ini"), 0);
+    EXPECT_EQ(ReadRaw("c.ini"), "[s]\nk=new\n");
+    EXPECT_TRUE(tmxhost::TakeRegistryBackups().empty());
 }
 
 }  // namespace

@@ -115,6 +115,7 @@ TEST_F(SettingsStartup, MissingFileIsCreatedAndOnlyAReadableFileOfTheCurrentVers
                                  "[Version]\nVersion=10x\n",
                                  "[Version]\nVersion=4294967306\n",
                                  "[Version]\nVersion=1\\q0\n"};
+    const std::string backup = tmxhost::RegistryPath(kFile) + ".bak";
     for (const std::string& bytes : files) {
         SCOPED_TRACE(bytes.substr(0, 40));
         const bool kept = &bytes == &files[0];
@@ -125,11 +126,20 @@ TEST_F(SettingsStartup, MissingFileIsCreatedAndOnlyAReadableFileOfTheCurrentVers
             kept ? "CCallRegMgr::Init: RegUnload() succeeded\n"
                  : "CCallRegMgr::Init: version is different. re-create ini file !!!! \n",
             kSetting));
-        EXPECT_EQ(tmxhost::CallTexts({"RegClean", "RegFlush"}).size(), kept ? 0u : 2u);
+        // The kept file only gets its missing settings; a replaced one is kept as a backup.
+        EXPECT_EQ(tmxhost::CallTexts({"RegClean", "RegFlush"}).size(), kept ? 1u : 2u);
         EXPECT_EQ(GetString("Mine", "Note"), kept ? "mine" : "");
-        if (!kept) {
-            EXPECT_EQ(FileLines(), FreshFile());
+        std::vector<std::string> lines = FreshFile();
+        if (kept) {
+            lines.insert(lines.begin() + 1, "[Mine] Note=mine");
+            lines.erase(lines.begin() + 2);  // no "Value=1": the section body is not a setting
         }
+        EXPECT_EQ(FileLines(), lines);
+        std::ifstream saved(backup, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), kept ? "" : bytes);
+        EXPECT_EQ(tmxhost::TakeRegistryBackups(),
+                  kept ? std::vector<std::string>{} : std::vector<std::string>{backup});
+        std::filesystem::remove(backup);
         Unload();
         tmxhost::TakeTraces();
     }
@@ -315,10 +325,10 @@ TEST_F(SettingsAccess, EveryFailedCallOfABatchOfSetsFailsThatSetAndLeavesAnIntac
         ReleaseHandles();
         tmxhost::ClearFaults();
         EXPECT_EQ(tmxhost::LiveBlocks().size(), blocks);
-        // Only the set that met the failure says so. It left the old value, unless the failure
-        // came after the flush.
+        // Only the set that met the failure says so, and only when it left the old value: a
+        // failure to release the file after the flush does not unsave the value.
         std::vector<int> expected(4, 1);
-        expected[n / 4] = 0;
+        expected[n / 4] = name == "RegUnload" ? 1 : 0;
         EXPECT_EQ(results, expected);
         std::map<std::string, std::string> file = two;
         if (name != "RegUnload") {
@@ -329,6 +339,49 @@ TEST_F(SettingsAccess, EveryFailedCallOfABatchOfSetsFailsThatSetAndLeavesAnIntac
     // A string read does not fail with its flush.
     tmxhost::FailCall("RegFlush", 0);
     EXPECT_EQ(GetString(kSet, keys[1]), "text-2");
+    tmxhost::FailCall("RegUnload", 0);
+    EXPECT_EQ(CallCommonSvcRegSetAlertsOnCallType(1), 1);
+    ReleaseHandles();
+    EXPECT_EQ(Contents().at("CALL_REG_KEY_ALERTS_ON_CALL"), "1");
+}
+
+TEST_F(SettingsStartup, ADamagedLineLosesNothingAndMissingSettingsComeBackWithDefaults) {
+    Load();
+    ASSERT_EQ(CallCommonSvcRegSetString(kSet, "CALL_REG_KEY_DIVERTING_NUMBER2", "0044") +
+                  CallCommonSvcRegSetInt(kSet, "CALL_REG_KEY_ANSWERING_MODE_SLIDE_UP", 0) +
+                  CallCommonSvcRegSetString(kSet, "Mine", "kept"),
+              3);
+    Unload();
+    const std::map<std::string, std::string> before = Contents();
+    // A broken header in the middle, and one setting of each type gone.
+    const std::string gone[] = {"CALL_REG_KEY_REJECT_MSG_USER2",
+                                "CALL_REG_KEY_PREFIX_DIALLING_SELECTED_ITEM",
+                                "CALL_REG_KEY_VIDEO_CALL_CAPTURE_FRAME"};
+    std::ifstream in(tmxhost::RegistryPath(kFile), std::ios::binary);
+    std::string damaged, line;
+    std::vector<std::string> expected;
+    while (std::getline(in, line)) {
+        const std::string key = line.substr(0, line.find('='));
+        damaged += key == "CALL_REG_KEY_FAKE_CALL_NAME" ? "[Broken\n" : "";
+        if (std::find(std::begin(gone), std::end(gone), key) == std::end(gone)) {
+            damaged += line + "\n";
+        } else {
+            expected.push_back("CCallRegMgr::Init: key " + key + " missing, default restored\n");
+        }
+    }
+    std::ofstream(tmxhost::RegistryPath(kFile), std::ios::binary | std::ios::trunc) << damaged;
+    tmxhost::TakeTraces();
+    Load();
+    std::vector<std::string> traces;
+    for (const std::string& trace : TraceTexts(kSetting)) {
+        if (trace.find("default restored") != std::string::npos) {
+            traces.push_back(trace);
+        }
+    }
+    EXPECT_EQ(traces, expected);
+    EXPECT_TRUE(tmxhost::CallTexts({"RegClean"}).empty());
+    EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(CallCommonSvcRegGetInt(kSet, "CALL_REG_KEY_PREFIX_DIALLING_SELECTED_ITEM"), -1);
 }
 
 namespace {
@@ -350,6 +403,43 @@ const char kText[] = "CALL_REG_KEY_FAKE_CALL_NAME";
 class SettingsCrash : public HostTest {};
 
 }  // namespace
+
+TEST_F(SettingsCrash, ConcurrentProcessesLoseNoSavedValueAndReadersSeeWholeFiles) {
+    // Six writers start on an empty folder, each saving its own key 50 times; a seventh process
+    // reads meanwhile. Each exits with the number of its failed calls.
+    const int kWriters = 6, kSaves = 50;
+    std::vector<pid_t> children;
+    for (int n = 0; n <= kWriters; ++n) {
+        const pid_t child = fork();
+        if (child == 0) {
+            CallCommonSvcDispatch(0);
+            int failed = 0;
+            const std::string key = "Writer" + std::to_string(n);
+            for (int i = 1; i <= kSaves; ++i) {
+                if (n == kWriters) {
+                    failed += CallCommonSvcRegGetInt("Version", "Version") != 10 ||
+                              GetString(kSet, "CALL_REG_KEY_REJECT_MSG_USER5") !=
+                                  "CALL_REG_MGR_REJECT_MSG_INIT_DEFAULT_VAL_5";
+                } else {
+                    failed += CallCommonSvcRegSetInt("Test", key.c_str(), i) != 1;
+                }
+            }
+            _exit(failed);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    std::map<std::string, std::string> contents = Contents();
+    for (int n = 0; n < kWriters; ++n) {
+        EXPECT_EQ(contents["Writer" + std::to_string(n)], std::to_string(kSaves)) << n;
+        contents.erase("Writer" + std::to_string(n));
+    }
+    EXPECT_EQ(contents.size(), 30u);  // every default there too
+}
 
 TEST_F(SettingsCrash, KilledWriterLeavesTheOldOrTheNewFile) {
     using namespace std::chrono;

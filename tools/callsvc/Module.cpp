@@ -2,9 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
+#include "TmxHost.h"
 
 namespace callsvc {
 
@@ -45,6 +47,14 @@ bool Module::Load(std::string& error) {
         return false;
     }
     m_loadResult = m_dispatch(0);
+    // A settings file of another version, or one that could not be read, was made anew; the
+    // platform kept the old one beside it.
+    for (const std::string& backup : tmxhost::TakeRegistryBackups()) {
+        std::fprintf(stderr,
+                     "callsvc: %s was of another version or unreadable and was made anew with "
+                     "the defaults; the old file is kept as %s\n",
+                     backup.substr(0, backup.size() - 4).c_str(), backup.c_str());
+    }
     return true;
 }
 

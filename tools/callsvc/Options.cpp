@@ -1,8 +1,6 @@
 #include "Options.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 #include "TmxHost.h"
 
@@ -25,7 +23,8 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
     bool onlyPositional = false;
     for (int i = first; i < argc; ++i) {
         std::string arg = argv[i];
-        if (onlyPositional || arg.size() < 2 || arg[0] != '-') {
+        // A negative number is a value, not an option.
+        if (onlyPositional || arg.size() < 2 || arg[0] != '-' || (arg[1] >= '0' && arg[1] <= '9')) {
             options.positional.push_back(arg);
         } else if (arg == "--") {
             onlyPositional = true;
@@ -48,27 +47,12 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
 }
 
 bool ParseInteger(const std::string& text, long long low, long long high, long long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
+    long long parsed = 0;
+    if (!ParseNumber(text, parsed) || parsed < low || parsed > high) {
         return false;
     }
     value = parsed;
     return true;
-}
-
-bool ParseUnsigned64(const std::string& text, unsigned long long& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtoull(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0';
 }
 
 bool ApplyCommonOptions(const Options& options, std::string& error) {

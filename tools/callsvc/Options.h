@@ -1,6 +1,7 @@
 // Command-line parsing shared by the subcommands.
 #pragma once
 
+#include <charconv>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,9 +25,16 @@ struct Options {
 bool ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& valued,
                   const std::vector<std::string>& known, Options& options, std::string& error);
 
-// Whole-string decimal numbers: a signed value within [low, high], or an unsigned 64-bit value.
+// A whole-string decimal number of type T: no sign for unsigned types, no '+', no spaces.
+template <typename T>
+bool ParseNumber(const std::string& text, T& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
+}
+
+// A whole-string decimal number within [low, high].
 bool ParseInteger(const std::string& text, long long low, long long high, long long& value);
-bool ParseUnsigned64(const std::string& text, unsigned long long& value);
 
 // Applies the options every subcommand takes: --data DIR and --trace CHANNELS.
 bool ApplyCommonOptions(const Options& options, std::string& error);

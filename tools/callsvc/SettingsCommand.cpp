@@ -1,10 +1,13 @@
 // callsvc settings: list, read and write the call settings file through the library.
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
+#include "CallCommonSvc/Platform/TmxCore.h"
+#include "CallCommonSvc/Util/CallRegDefaults.h"
 #include "Commands.h"
 #include "Module.h"
 #include "Options.h"
@@ -15,61 +18,139 @@ namespace {
 
 const char kSettingsFile[] = "CallReg.ini";
 
+const char kTypesFile[] = "CallRegTypes.ini";
+
 const char kUsage[] =
     "usage: callsvc settings list [options]\n"
     "       callsvc settings get SECTION KEY [--int|--u64|--str] [options]\n"
     "       callsvc settings set SECTION KEY VALUE [--int|--u64|--str] [options]\n"
     "\n"
     "Lists, reads or writes the call settings file CallReg.ini of the data folder. The library\n"
-    "is loaded first, so a missing or outdated file is created with its defaults.\n"
+    "is loaded first, so a missing or outdated file is created with its defaults (an outdated\n"
+    "or unreadable one is kept as CallReg.ini.bak).\n"
     "\n"
     "  list            one 'SECTION KEY = VALUE' line per key, in file order\n"
     "  get             prints the value of one key\n"
     "  set             stores a value and prints the key's new line\n"
     "\n"
     "options:\n"
-    "  --int, --u64, --str  the value's type: 32-bit integer, 64-bit unsigned or string\n"
-    "                       (default: the type the stored value has)\n"
+    "  --int, --u64, --str  the value's type: 32-bit integer, 64-bit unsigned or string.\n"
+    "                       Each of the library's 28 settings has its own type: set refuses\n"
+    "                       another one, get reads the value as the type given. Other keys\n"
+    "                       are strings unless a set gave them a type.\n"
     "  --data DIR           data folder (default $TMXHOST_DATA_ROOT, else\n"
     "                       $XDG_DATA_HOME/callsvc or ~/.local/share/callsvc)\n"
     "  --trace CHANNELS     print the library's trace lines of these channels to stderr:\n"
     "                       comma-separated channel words such as 0xBA,0x1000E6, or all\n"
     "  --help               this text\n"
     "\n"
-    "Exit codes: 0 done, 1 the library could not do it, 2 bad usage or unknown section/key.\n";
+    "Exit codes: 0 done; 1 the library could not store the value, or the stored value is not\n"
+    "of the type asked for; 2 bad usage, a value not of the key's type, or an unknown\n"
+    "section or key.\n";
 
 enum class ValueType { kInt, kUint64, kString };
 
-// The type a stored value has: an int if it reads as one, a 64-bit value if it reads as that.
-ValueType InferType(const std::string& stored) {
-    long long ignored = 0;
-    unsigned long long ignoredU = 0;
-    if (ParseInteger(stored, INT32_MIN, INT32_MAX, ignored)) {
-        return ValueType::kInt;
+const char* TypeName(ValueType type) {
+    switch (type) {
+        case ValueType::kInt:
+            return "int";
+        case ValueType::kUint64:
+            return "u64";
+        case ValueType::kString:
+            break;
     }
-    if (ParseUnsigned64(stored, ignoredU)) {
-        return ValueType::kUint64;
-    }
-    return ValueType::kString;
+    return "str";
 }
 
-bool ChosenType(const Options& options, ValueType& type, std::string& error) {
+const char* TypeText(ValueType type) {
+    switch (type) {
+        case ValueType::kInt:
+            return "a 32-bit integer";
+        case ValueType::kUint64:
+            return "an unsigned 64-bit number";
+        case ValueType::kString:
+            break;
+    }
+    return "a string";
+}
+
+// The type of one of the library's settings, from its default.
+bool SettingType(const std::string& section, const std::string& key, ValueType& type) {
+    for (const CallRegDefaultValue& d : g_CallRegDefaults) {
+        if (section == d.szSection && key == d.szKey) {
+            type = d.type == CALL_REG_TYPE_INT      ? ValueType::kInt
+                   : d.type == CALL_REG_TYPE_UINT64 ? ValueType::kUint64
+                                                    : ValueType::kString;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keys outside the library's settings keep a type only when a set named it; those types are
+// kept in a registry file of their own beside the settings.
+bool RecordedType(const std::string& section, const std::string& key, ValueType& type) {
+    std::vector<tmxhost::RegistryEntry> entries;
+    tmxhost::ReadRegistry(kTypesFile, entries);
+    for (const auto& entry : entries) {
+        if (entry.section == section && entry.key == key) {
+            for (ValueType known : {ValueType::kInt, ValueType::kUint64, ValueType::kString}) {
+                if (entry.value == TypeName(known)) {
+                    type = known;
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+bool RecordType(const std::string& section, const std::string& key, ValueType type) {
+    for (int attempt = 0; attempt < 2; ++attempt) {  // a second try if another process made it
+        int hReg = RegLoad(kTypesFile, 0);
+        if (hReg == INVALID_HOBJ) {
+            hReg = RegLoad(kTypesFile, 1);
+        }
+        if (hReg == INVALID_HOBJ) {
+            continue;
+        }
+        bool saved = RegSetString(hReg, section.c_str(), key.c_str(), TypeName(type)) != 0 &&
+                     RegFlush(hReg) != 0;
+        RegUnload(hReg);
+        if (saved) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ChosenType(const Options& options, ValueType& type, bool& typed, std::string& error) {
     int chosen = 0;
-    if (options.Has("--int")) {
-        type = ValueType::kInt;
-        ++chosen;
-    }
-    if (options.Has("--u64")) {
-        type = ValueType::kUint64;
-        ++chosen;
-    }
-    if (options.Has("--str")) {
-        type = ValueType::kString;
-        ++chosen;
+    for (ValueType option : {ValueType::kInt, ValueType::kUint64, ValueType::kString}) {
+        if (options.Has(std::string("--") + TypeName(option))) {
+            type = option;
+            ++chosen;
+        }
     }
     if (chosen > 1) {
         error = "give at most one of --int, --u64 and --str";
         return false;
+    }
+    typed = chosen == 1;
+    return true;
+}
+
+// Whether `text` is a value of `type`, written as that type writes it.
+bool IsOfType(ValueType type, const std::string& text) {
+    std::int32_t number = 0;
+    unsigned long long unsignedNumber = 0;
+    switch (type) {
+        case ValueType::kInt:
+            return ParseNumber(text, number);
+        case ValueType::kUint64:
+            return ParseNumber(text, unsignedNumber);
+        case ValueType::kString:
+            break;
     }
     return true;
 }
@@ -118,26 +199,22 @@ std::string Get(ValueType type, const std::string& section, const std::string& k
 
 int Set(ValueType type, const std::string& section, const std::string& key,
         const std::string& value) {
+    if (!IsOfType(type, value)) {
+        std::fprintf(stderr, "callsvc settings: '%s' is not %s; %s %s holds %s\n", value.c_str(),
+                     TypeText(type), section.c_str(), key.c_str(), TypeText(type));
+        return kExitUsage;
+    }
     int stored = 0;
     switch (type) {
         case ValueType::kInt: {
-            long long number = 0;
-            if (!ParseInteger(value, INT32_MIN, INT32_MAX, number)) {
-                std::fprintf(
-                    stderr, "callsvc settings: '%s' is not a 32-bit integer (use --str for text)\n",
-                    value.c_str());
-                return kExitUsage;
-            }
-            stored = CallCommonSvcRegSetInt(section.c_str(), key.c_str(), static_cast<int>(number));
+            std::int32_t number = 0;
+            ParseNumber(value, number);
+            stored = CallCommonSvcRegSetInt(section.c_str(), key.c_str(), number);
             break;
         }
         case ValueType::kUint64: {
             unsigned long long number = 0;
-            if (!ParseUnsigned64(value, number)) {
-                std::fprintf(stderr, "callsvc settings: '%s' is not an unsigned 64-bit number\n",
-                             value.c_str());
-                return kExitUsage;
-            }
+            ParseNumber(value, number);
             stored = CallCommonSvcRegSetUint64(section.c_str(), key.c_str(), number);
             break;
         }
@@ -153,31 +230,44 @@ int Set(ValueType type, const std::string& section, const std::string& key,
     return kExitOk;
 }
 
+// What was wrong, then the usage text.
+int UsageError(const std::string& error) {
+    std::fprintf(stderr, "callsvc settings: %s\n\n%s", error.c_str(), kUsage);
+    return kExitUsage;
+}
+
 }  // namespace
 
 int RunSettings(int argc, char** argv, int first) {
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, first, {}, {"--int", "--u64", "--str"}, options, error)) {
-        std::fprintf(stderr, "callsvc settings: %s\n\n%s", error.c_str(), kUsage);
-        return kExitUsage;
+        return UsageError(error);
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
     const std::vector<std::string>& args = options.positional;
-    std::string action = args.empty() ? "" : args[0];
-    std::size_t wanted = action == "list" ? 1 : action == "get" ? 3 : action == "set" ? 4 : 0;
-    if (wanted == 0 || args.size() != wanted) {
-        std::fprintf(stderr, "%s", kUsage);
-        return kExitUsage;
+    if (args.empty()) {
+        return UsageError("missing action: list, get or set");
+    }
+    const std::string& action = args[0];
+    const std::map<std::string, std::pair<std::size_t, const char*>> actions = {
+        {"list", {1, "'list' takes no arguments"}},
+        {"get", {3, "'get' takes SECTION KEY"}},
+        {"set", {4, "'set' takes SECTION KEY VALUE"}}};
+    auto wanted = actions.find(action);
+    if (wanted == actions.end()) {
+        return UsageError("unknown action '" + action + "'");
+    }
+    if (args.size() != wanted->second.first) {
+        return UsageError(wanted->second.second);
     }
     ValueType type = ValueType::kString;
-    bool typed = options.Has("--int") || options.Has("--u64") || options.Has("--str");
-    if (!ChosenType(options, type, error) || !ApplyCommonOptions(options, error)) {
-        std::fprintf(stderr, "callsvc settings: %s\n", error.c_str());
-        return kExitUsage;
+    bool typed = false;
+    if (!ChosenType(options, type, typed, error) || !ApplyCommonOptions(options, error)) {
+        return UsageError(error);
     }
 
     Module module;
@@ -199,22 +289,44 @@ int RunSettings(int argc, char** argv, int first) {
         return kExitOk;
     }
 
+    const std::string& section = args[1];
+    const std::string& key = args[2];
     const tmxhost::RegistryEntry* entry = nullptr;
-    if (int code = FindEntry(entries, args[1], args[2], entry); code != kExitOk) {
+    if (int code = FindEntry(entries, section, key, entry); code != kExitOk) {
         return code;
     }
+    // The type is the setting's own, never guessed from the text stored.
+    ValueType own = ValueType::kString;
+    const bool setting = SettingType(section, key, own);
+    if (!setting) {
+        RecordedType(section, key, own);
+    }
     if (!typed) {
-        type = InferType(entry->value);
+        type = own;
     }
     if (action == "set") {
-        if (int code = Set(type, args[1], args[2], args[3]); code != kExitOk) {
+        if (setting && type != own) {
+            std::fprintf(stderr, "callsvc settings: %s %s holds %s; --%s does not apply\n",
+                         section.c_str(), key.c_str(), TypeText(own), TypeName(type));
+            return kExitUsage;
+        }
+        if (int code = Set(type, section, key, args[3]); code != kExitOk) {
             return code;
         }
-        std::printf("%s %s = %s\n", args[1].c_str(), args[2].c_str(),
-                    Get(type, args[1], args[2], args[3].size()).c_str());
+        if (!setting && typed && !RecordType(section, key, type)) {
+            std::fprintf(stderr, "callsvc settings: the type of %s %s could not be kept in %s\n",
+                         section.c_str(), key.c_str(), tmxhost::RegistryPath(kTypesFile).c_str());
+        }
+        std::printf("%s %s = %s\n", section.c_str(), key.c_str(),
+                    Get(type, section, key, args[3].size()).c_str());
         return kExitOk;
     }
-    std::printf("%s\n", Get(type, args[1], args[2], entry->value.size()).c_str());
+    if (!IsOfType(type, entry->value)) {
+        std::fprintf(stderr, "callsvc settings: %s %s holds '%s', which is not %s\n",
+                     section.c_str(), key.c_str(), entry->value.c_str(), TypeText(type));
+        return kExitFailure;
+    }
+    std::printf("%s\n", Get(type, section, key, entry->value.size()).c_str());
     return kExitOk;
 }
 
