@@ -66,9 +66,18 @@ std::string Arg(const void* pointer) {
     return buffer;
 }
 
+unsigned g_recording = kRecordAll;
+
+std::string Arg(Verbatim verbatim) {
+    return verbatim.text != nullptr ? verbatim.text : "NULL";
+}
+
 // Every rule counts the calls made since it was set; of the rules due, the earliest set fires.
 std::optional<long long> Fault(const char* name) {
     auto& faults = State().faults;
+    if (faults.empty()) {
+        return std::nullopt;
+    }
     auto found = faults.find(std::string_view(name));
     if (found == faults.end()) {
         return std::nullopt;
@@ -87,11 +96,20 @@ std::optional<long long> Fault(const char* name) {
         }
         ++it;
     }
+    if (rules.empty()) {
+        faults.erase(found);
+    }
     return result;
 }
 
-std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
+void LogCall(const char* name, std::vector<std::string> args) {
     State().calls.push_back(Call{name, std::move(args), Now()});
+}
+
+std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
+    if ((g_recording & kRecordCalls) != 0) {
+        LogCall(name, std::move(args));
+    }
     return Fault(name);
 }
 
@@ -141,7 +159,16 @@ void ClearFaults() {
     State().faults.clear();
 }
 
+void SetRecording(unsigned what) {
+    detail::g_recording = what & kRecordAll;
+}
+
+unsigned GetRecording() {
+    return detail::g_recording;
+}
+
 void Reset() {
+    detail::g_recording = kRecordAll;
     State().calls.clear();
     State().faults.clear();
     detail::ResetTraces();
