@@ -36,6 +36,26 @@ inline void Register(const std::string& name, Function&& function) {
         ->ReportAggregatesOnly(true);
 }
 
+// The name of a library benchmark run with the host recording its traces and calls, as tests do.
+inline std::string Recorded(const std::string& name) {
+    return name + "/recording";
+}
+
+// A library path measured twice: as a program runs it, the host recording nothing (`name`), and
+// with every trace line and platform call recorded (`Recorded(name)`).
+template <class Function>
+inline void RegisterBoth(const std::string& name, Function function) {
+    Register(name, [function](benchmark::State& state) {
+        tmxhost::SetRecording(tmxhost::kRecordNothing);
+        function(state);
+    });
+    Register(Recorded(name), [function](benchmark::State& state) {
+        tmxhost::SetRecording(tmxhost::kRecordAll);
+        function(state);
+        tmxhost::SetRecording(tmxhost::kRecordNothing);
+    });
+}
+
 // Prints as usual, and keeps each benchmark's median real time per iteration, in seconds.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -50,12 +70,19 @@ public:
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    void PrintRatio(const char* library, const char* floor, const char* label) {
+    void PrintRatio(const std::string& library, const std::string& floor,
+                    const std::string& label) {
         if (seconds.count(library) != 0 && seconds.count(floor) != 0) {
             GetOutputStream() << "ratio " << library << " / " << label << ": " << std::fixed
-                              << std::setprecision(1) << seconds[library] / seconds[floor] << "x"
+                              << std::setprecision(2) << seconds[library] / seconds[floor] << "x"
                               << std::endl;
         }
+    }
+    // The ratio of a path registered with RegisterBoth, recording off and on.
+    void PrintBothRatios(const std::string& library, const std::string& floor,
+                         const std::string& label) {
+        PrintRatio(library, floor, label + " (recording off)");
+        PrintRatio(Recorded(library), floor, label + " (recording on)");
     }
 };
 

@@ -67,17 +67,15 @@ std::string Arg(const void* pointer) {
 }
 
 unsigned g_recording = kRecordAll;
+bool g_faultsSet = false;
 
 std::string Arg(Verbatim verbatim) {
     return verbatim.text != nullptr ? verbatim.text : "NULL";
 }
 
 // Every rule counts the calls made since it was set; of the rules due, the earliest set fires.
-std::optional<long long> Fault(const char* name) {
+std::optional<long long> FireFault(const char* name) {
     auto& faults = State().faults;
-    if (faults.empty()) {
-        return std::nullopt;
-    }
     auto found = faults.find(std::string_view(name));
     if (found == faults.end()) {
         return std::nullopt;
@@ -98,6 +96,7 @@ std::optional<long long> Fault(const char* name) {
     }
     if (rules.empty()) {
         faults.erase(found);
+        g_faultsSet = !faults.empty();
     }
     return result;
 }
@@ -153,10 +152,12 @@ void FailCall(const std::string& function, long long result, int nth, int times)
         return;
     }
     State().faults[function].push_back(FaultRule{nth - 1, times < 0 ? -1 : times, result});
+    detail::g_faultsSet = true;
 }
 
 void ClearFaults() {
     State().faults.clear();
+    detail::g_faultsSet = false;
 }
 
 void SetRecording(unsigned what) {
@@ -170,7 +171,7 @@ unsigned GetRecording() {
 void Reset() {
     detail::g_recording = kRecordAll;
     State().calls.clear();
-    State().faults.clear();
+    ClearFaults();
     detail::ResetTraces();
     detail::ResetHeap();
     detail::ResetPhone();

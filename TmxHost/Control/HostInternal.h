@@ -27,9 +27,17 @@ std::string Arg(Verbatim verbatim);
 
 // What is recorded now (RecordWhat bits); read on every trace line and platform call.
 extern unsigned g_recording;
+// True while some fault rule is set.
+extern bool g_faultsSet;
 
+std::optional<long long> FireFault(const char* name);
 // Fault check only, for calls with records of their own (heap).
-std::optional<long long> Fault(const char* name);
+inline std::optional<long long> Fault(const char* name) {
+    if (!g_faultsSet) {
+        return std::nullopt;
+    }
+    return FireFault(name);
+}
 // Appends a platform call to the call log.
 void LogCall(const char* name, std::vector<std::string> args);
 

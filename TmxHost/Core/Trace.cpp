@@ -29,6 +29,14 @@ TraceState& State() {
     return state;
 }
 
+// Whether any channel is printed: -1 until the environment has been read, then 0 or 1. Lets a
+// line that nobody reads return at once.
+int g_printing = -1;
+
+void UpdatePrinting() {
+    g_printing = State().printAll || !State().printChannels.empty() ? 1 : 0;
+}
+
 std::string FormatV(const char* format, va_list args) {
     if (format == nullptr) {
         return "(null format)";
@@ -87,12 +95,16 @@ void ConfigureFromEnvironment() {
     if (const char* list = std::getenv("TMXHOST_TRACE")) {
         ParseChannels(list, state.printAll, state.printChannels, nullptr);
     }
+    UpdatePrinting();
     if (const char* file = std::getenv("TMXHOST_TRACE_FILE")) {
         state.out = std::fopen(file, "a");
     }
 }
 
 bool Printed(unsigned channel) {
+    if (g_printing == 0) {
+        return false;
+    }
     ConfigureFromEnvironment();
     const TraceState& state = State();
     return state.printAll ||
@@ -144,6 +156,7 @@ bool SetTracePrint(std::string_view channels, std::string* error) {
     }
     State().printAll = all;
     State().printChannels = std::move(parsed);
+    UpdatePrinting();
     return true;
 }
 
@@ -162,7 +175,7 @@ using namespace tmxhost;
 // A line that is neither recorded nor printed is not formatted.
 extern "C" void SysDebugPrintf(unsigned int channel, const char* format, ...) {
     const bool recorded = (detail::g_recording & kRecordTraces) != 0;
-    if (!recorded && !Printed(channel)) {
+    if (!recorded && (g_printing == 0 || !Printed(channel))) {
         return;
     }
     va_list args;
