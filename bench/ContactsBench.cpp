@@ -165,8 +165,9 @@ std::string Name(const char* what, bool match, int size) {
 
 void PrintRatio(bench::RatioReporter& reporter, const std::string& top, const std::string& bottom,
                 const std::string& label) {
-    if (reporter.seconds.count(top) != 0 && reporter.seconds.count(bottom) != 0) {
-        std::printf("%s: %.2fx\n", label.c_str(), reporter.seconds[top] / reporter.seconds[bottom]);
+    const std::string ratio = reporter.Ratio(top, bottom);
+    if (!ratio.empty()) {
+        std::printf("%s: %s\n", label.c_str(), ratio.c_str());
     }
 }
 
