@@ -6,6 +6,7 @@
 
 #include <iomanip>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,26 +37,67 @@ inline void Register(const std::string& name, Function&& function) {
         ->ReportAggregatesOnly(true);
 }
 
-// Prints as usual, and keeps each benchmark's median real time per iteration, in seconds.
+// The name of a library benchmark run with the host recording its traces and calls, as tests do.
+inline std::string Recorded(const std::string& name) {
+    return name + "/recording";
+}
+
+// A library path measured twice: as a program runs it, the host recording nothing (`name`), and
+// with every trace line and platform call recorded (`Recorded(name)`).
+template <class Function>
+inline void RegisterBoth(const std::string& name, Function function) {
+    Register(name, [function](benchmark::State& state) {
+        tmxhost::SetRecording(tmxhost::kRecordNothing);
+        function(state);
+    });
+    Register(Recorded(name), [function](benchmark::State& state) {
+        tmxhost::SetRecording(tmxhost::kRecordAll);
+        function(state);
+        tmxhost::SetRecording(tmxhost::kRecordNothing);
+    });
+}
+
+// Prints as usual, and keeps each benchmark's median real and CPU times per iteration, in
+// seconds. A ratio is of real times; on a loaded machine the ratio of CPU times, printed beside
+// it, is the steadier figure for a path that does not wait on the disk.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> seconds;
+    std::map<std::string, double> cpuSeconds;
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (!run.error_occurred && run.aggregate_name == "median") {
-                seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                seconds[run.run_name.function_name] = run.GetAdjustedRealTime() / unit;
+                cpuSeconds[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit;
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    void PrintRatio(const char* library, const char* floor, const char* label) {
-        if (seconds.count(library) != 0 && seconds.count(floor) != 0) {
-            GetOutputStream() << "ratio " << library << " / " << label << ": " << std::fixed
-                              << std::setprecision(1) << seconds[library] / seconds[floor] << "x"
+    // "2.49x (cpu 2.70x)", or "" when either benchmark has no result.
+    std::string Ratio(const std::string& top, const std::string& bottom) {
+        if (seconds.count(top) == 0 || seconds.count(bottom) == 0) {
+            return "";
+        }
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(2) << seconds[top] / seconds[bottom] << "x (cpu "
+             << cpuSeconds[top] / cpuSeconds[bottom] << "x)";
+        return text.str();
+    }
+    void PrintRatio(const std::string& library, const std::string& floor,
+                    const std::string& label) {
+        const std::string ratio = Ratio(library, floor);
+        if (!ratio.empty()) {
+            GetOutputStream() << "ratio " << library << " / " << label << ": " << ratio
                               << std::endl;
         }
+    }
+    // The ratio of a path registered with RegisterBoth, recording off and on.
+    void PrintBothRatios(const std::string& library, const std::string& floor,
+                         const std::string& label) {
+        PrintRatio(library, floor, label + " (recording off)");
+        PrintRatio(Recorded(library), floor, label + " (recording on)");
     }
 };
 

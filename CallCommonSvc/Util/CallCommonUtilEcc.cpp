@@ -14,75 +14,156 @@ const int kGsmEccFields = 5;
 const int kGsmEccFieldSize = 7;
 const int kUsimEccRecordSize = 64;
 const int kUsimEccNumberOffset = 4;
-const int kAnyMnc = -1;
 
 struct EccList {
     const char** ppszNumbers;
     int nCount;
 };
 
-#define ECC_LIST(list) \
-    { CCallUtil::list, static_cast<int>(sizeof(CCallUtil::list) / sizeof(CCallUtil::list[0])) }
-
-// One row of a list choice: the first row whose MCC and MNC fit decides.
-struct EccRule {
-    int mcc;
-    int mnc;
-    EccList list;
-};
-
-const EccRule kSimRules[] = {
-    {234, kAnyMnc, ECC_LIST(m_pszEccNumbers999)},   {272, kAnyMnc, ECC_LIST(m_pszEccNumbers999)},
-    {424, kAnyMnc, ECC_LIST(m_pszEccNumbers999)},   {454, kAnyMnc, ECC_LIST(m_pszEccNumbers999)},
-    {620, kAnyMnc, ECC_LIST(m_pszEccNumbers999)},   {334, 2, ECC_LIST(m_pszEccNumbers060)},
-    {334, 20, ECC_LIST(m_pszEccNumbers060)},        {334, kAnyMnc, ECC_LIST(m_pszEccNumbers066)},
-    {425, 1, ECC_LIST(m_pszEccNumbers100)},         {425, 3, ECC_LIST(m_pszEccNumbers100)},
-    {440, kAnyMnc, ECC_LIST(m_pszEccNumbersJapan)}, {450, kAnyMnc, ECC_LIST(m_pszEccNumbersKorea)},
-    {505, kAnyMnc, ECC_LIST(m_pszEccNumbers000)},   {530, kAnyMnc, ECC_LIST(m_pszEccNumbers000111)},
-    {704, 3, ECC_LIST(m_pszEccNumbers122)},         {706, 4, ECC_LIST(m_pszEccNumbers122)},
-    {710, 30, ECC_LIST(m_pszEccNumbers122)},        {710, 300, ECC_LIST(m_pszEccNumbers122)},
-    {714, 1, ECC_LIST(m_pszEccNumbers104)},         {714, 11, ECC_LIST(m_pszEccNumbers104)},
-    {716, 6, ECC_LIST(m_pszEccNumbers105)},         {724, kAnyMnc, ECC_LIST(m_pszEccNumbers190)},
-    {730, kAnyMnc, ECC_LIST(m_pszEccNumbers133)},   {732, 103, ECC_LIST(m_pszEccNumbers123_911)},
-    {732, 111, ECC_LIST(m_pszEccNumbers123_911)},   {732, 123, ECC_LIST(m_pszEccNumbers123_911)},
-    {734, 6, ECC_LIST(m_pszEccNumbers_1_171)},      {748, kAnyMnc, ECC_LIST(m_pszEccNumbers104109)},
-};
-
-const EccRule kNoSimRules[] = {
-    {334, 2, ECC_LIST(m_pszEccNumbersNoSim060)},
-    {334, 20, ECC_LIST(m_pszEccNumbersNoSim060)},
-    {334, kAnyMnc, ECC_LIST(m_pszEccNumbersNoSim066)},
-    {425, 1, ECC_LIST(m_pszEccNumbers100)},
-    {425, 3, ECC_LIST(m_pszEccNumbers100)},
-    {425, 2, ECC_LIST(m_pszEccNumbersDefault)},
-    {450, kAnyMnc, ECC_LIST(m_pszEccNumbersKorea)},
-    {460, 1, ECC_LIST(m_pszEccNumbersNoSim120122)},
-    {530, kAnyMnc, ECC_LIST(m_pszEccNumbersNoSim111)},
-    {704, 3, ECC_LIST(m_pszEccNumbersNoSim122)},
-    {706, 4, ECC_LIST(m_pszEccNumbersNoSim122)},
-    {710, 30, ECC_LIST(m_pszEccNumbersNoSim122)},
-    {710, 300, ECC_LIST(m_pszEccNumbersNoSim122)},
-    {714, 1, ECC_LIST(m_pszEccNumbersNoSim104)},
-    {714, 11, ECC_LIST(m_pszEccNumbersNoSim104)},
-    {716, 6, ECC_LIST(m_pszEccNumbersNoSim105)},
-    {724, kAnyMnc, ECC_LIST(m_pszEccNumbersNoSim190)},
-    {730, kAnyMnc, ECC_LIST(m_pszEccNumbersNoSim133)},
-    {732, 103, ECC_LIST(m_pszEccNumbers123_911)},
-    {732, 111, ECC_LIST(m_pszEccNumbers123_911)},
-    {732, 123, ECC_LIST(m_pszEccNumbers123_911)},
-    {732, kAnyMnc, ECC_LIST(m_pszEccNumbersDefault)},
-    {734, 6, ECC_LIST(m_pszEccNumbersNoSim_1_171)},
-    {748, kAnyMnc, ECC_LIST(m_pszEccNumbersNoSim104109)},
-};
-
-template <int N>
-EccList ChooseList(const EccRule (&rules)[N], int mcc, int mnc, EccList fallback) {
-    for (int i = 0; i < N; ++i) {
-        if (rules[i].mcc == mcc && (rules[i].mnc == kAnyMnc || rules[i].mnc == mnc)) {
-            return rules[i].list;
-        }
+#define ECC_LIST(list)                                                                          \
+    EccList {                                                                                   \
+        CCallUtil::list, static_cast<int>(sizeof(CCallUtil::list) / sizeof(CCallUtil::list[0])) \
     }
-    return fallback;
+
+// The list of the serving network when a SIM is present, by MCC and then MNC.
+EccList SimList(int mcc, int mnc) {
+    switch (mcc) {
+        case 234:
+        case 272:
+        case 424:
+        case 454:
+        case 620:
+            return ECC_LIST(m_pszEccNumbers999);
+        case 334:
+            return mnc == 2 || mnc == 20 ? ECC_LIST(m_pszEccNumbers060)
+                                         : ECC_LIST(m_pszEccNumbers066);
+        case 425:
+            if (mnc == 1 || mnc == 3) {
+                return ECC_LIST(m_pszEccNumbers100);
+            }
+            break;
+        case 440:
+            return ECC_LIST(m_pszEccNumbersJapan);
+        case 450:
+            return ECC_LIST(m_pszEccNumbersKorea);
+        case 505:
+            return ECC_LIST(m_pszEccNumbers000);
+        case 530:
+            return ECC_LIST(m_pszEccNumbers000111);
+        case 704:
+            if (mnc == 3) {
+                return ECC_LIST(m_pszEccNumbers122);
+            }
+            break;
+        case 706:
+            if (mnc == 4) {
+                return ECC_LIST(m_pszEccNumbers122);
+            }
+            break;
+        case 710:
+            if (mnc == 30 || mnc == 300) {
+                return ECC_LIST(m_pszEccNumbers122);
+            }
+            break;
+        case 714:
+            if (mnc == 1 || mnc == 11) {
+                return ECC_LIST(m_pszEccNumbers104);
+            }
+            break;
+        case 716:
+            if (mnc == 6) {
+                return ECC_LIST(m_pszEccNumbers105);
+            }
+            break;
+        case 724:
+            return ECC_LIST(m_pszEccNumbers190);
+        case 730:
+            return ECC_LIST(m_pszEccNumbers133);
+        case 732:
+            if (mnc == 103 || mnc == 111 || mnc == 123) {
+                return ECC_LIST(m_pszEccNumbers123_911);
+            }
+            break;
+        case 734:
+            if (mnc == 6) {
+                return ECC_LIST(m_pszEccNumbers_1_171);
+            }
+            break;
+        case 748:
+            return ECC_LIST(m_pszEccNumbers104109);
+        default:
+            break;
+    }
+    return ECC_LIST(m_pszEccNumbersDefault);
+}
+
+// The list of the serving network when no SIM is present; a few countries use a SIM-present
+// list here.
+EccList NoSimList(int mcc, int mnc) {
+    switch (mcc) {
+        case 334:
+            return mnc == 2 || mnc == 20 ? ECC_LIST(m_pszEccNumbersNoSim060)
+                                         : ECC_LIST(m_pszEccNumbersNoSim066);
+        case 425:
+            if (mnc == 1 || mnc == 3) {
+                return ECC_LIST(m_pszEccNumbers100);
+            }
+            if (mnc == 2) {
+                return ECC_LIST(m_pszEccNumbersDefault);
+            }
+            break;
+        case 450:
+            return ECC_LIST(m_pszEccNumbersKorea);
+        case 460:
+            if (mnc == 1) {
+                return ECC_LIST(m_pszEccNumbersNoSim120122);
+            }
+            break;
+        case 530:
+            return ECC_LIST(m_pszEccNumbersNoSim111);
+        case 704:
+            if (mnc == 3) {
+                return ECC_LIST(m_pszEccNumbersNoSim122);
+            }
+            break;
+        case 706:
+            if (mnc == 4) {
+                return ECC_LIST(m_pszEccNumbersNoSim122);
+            }
+            break;
+        case 710:
+            if (mnc == 30 || mnc == 300) {
+                return ECC_LIST(m_pszEccNumbersNoSim122);
+            }
+            break;
+        case 714:
+            if (mnc == 1 || mnc == 11) {
+                return ECC_LIST(m_pszEccNumbersNoSim104);
+            }
+            break;
+        case 716:
+            if (mnc == 6) {
+                return ECC_LIST(m_pszEccNumbersNoSim105);
+            }
+            break;
+        case 724:
+            return ECC_LIST(m_pszEccNumbersNoSim190);
+        case 730:
+            return ECC_LIST(m_pszEccNumbersNoSim133);
+        case 732:
+            return mnc == 103 || mnc == 111 || mnc == 123 ? ECC_LIST(m_pszEccNumbers123_911)
+                                                          : ECC_LIST(m_pszEccNumbersDefault);
+        case 734:
+            if (mnc == 6) {
+                return ECC_LIST(m_pszEccNumbersNoSim_1_171);
+            }
+            break;
+        case 748:
+            return ECC_LIST(m_pszEccNumbersNoSim104109);
+        default:
+            break;
+    }
+    return ECC_LIST(m_pszEccNumbersNoSimDefault);
 }
 
 // A SIM field copied out with its terminator guaranteed, whatever the SIM holds.
@@ -228,7 +309,7 @@ int CCallUtil::IsEccNumber(const char* pszNumber) {
     }
 
     SysDebugPrintf(TMX_DBG_UTIL, "CallIsEccNumber: mcc (0x%x)\n", mcc);
-    EccList chosen = ChooseList(kSimRules, mcc, mnc, EccList ECC_LIST(m_pszEccNumbersDefault));
+    EccList chosen = SimList(mcc, mnc);
     int nEccCount = chosen.nCount;
     const char** ppszEccNumbers = chosen.ppszNumbers;
     if (!CALL_REQUIRE(nEccCount > 0) || !CALL_REQUIRE(ppszEccNumbers != NULL)) {
@@ -257,8 +338,7 @@ int CCallUtil::IsEccNumberNoSim(const char* pszNumber) {
     int mcc = GetMcc();
     int mnc = GetMnc();
     SysDebugPrintf(TMX_DBG_UTIL, "CallIsEccNumberNoSim: mcc (0x%x)\n", mcc);
-    EccList chosen =
-        ChooseList(kNoSimRules, mcc, mnc, EccList ECC_LIST(m_pszEccNumbersNoSimDefault));
+    EccList chosen = NoSimList(mcc, mnc);
     int nEccCount = chosen.nCount;
     const char** ppszNoSimEccNumbers = chosen.ppszNumbers;
     if (!CALL_REQUIRE(nEccCount > 0) || !CALL_REQUIRE(ppszNoSimEccNumbers != NULL)) {

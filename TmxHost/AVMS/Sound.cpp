@@ -113,7 +113,7 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int SsmGetSoundState(SsmSoundPriority_T priority, SsmSoundType_T* pType, int* pState) {
-    if (auto fault = detail::Enter("SsmGetSoundState", {Arg(priority)})) {
+    if (auto fault = detail::Enter("SsmGetSoundState", priority)) {
         return static_cast<int>(*fault);
     }
     auto it = State().slots.find(priority);
@@ -130,10 +130,9 @@ extern "C" int SsmGetSoundState(SsmSoundPriority_T priority, SsmSoundType_T* pTy
 extern "C" int SsmRegisterSoundCallback(SsmSoundPriority_T priority, int reserved,
                                         SsmSoundCallback_T callback, void* userData, const char*,
                                         int) {
-    if (auto fault = detail::Enter(
-            "SsmRegisterSoundCallback",
-            {Arg(priority), Arg(reserved), std::string(callback != nullptr ? "callback" : "NULL"),
-             userData != nullptr ? std::string("object") : std::string("NULL")})) {
+    if (auto fault = detail::Enter("SsmRegisterSoundCallback", priority, reserved,
+                                   detail::Verbatim{callback != nullptr ? "callback" : "NULL"},
+                                   detail::Verbatim{userData != nullptr ? "object" : "NULL"})) {
         return static_cast<int>(*fault);
     }
     if (callback == nullptr) {
@@ -153,7 +152,7 @@ extern "C" int SsmRegisterSoundCallback(SsmSoundPriority_T priority, int reserve
 }
 
 extern "C" int SsmUnregisterSoundCallback(SsmSoundPriority_T priority, const char*, int) {
-    if (auto fault = detail::Enter("SsmUnregisterSoundCallback", {Arg(priority)})) {
+    if (auto fault = detail::Enter("SsmUnregisterSoundCallback", priority)) {
         return static_cast<int>(*fault);
     }
     auto it = State().slots.find(priority);
@@ -169,7 +168,7 @@ extern "C" int SsmUnregisterSoundCallback(SsmSoundPriority_T priority, const cha
 }
 
 extern "C" int AvCreateCaller(SsmSoundPriority_T priority, SndOutDevPath path) {
-    if (auto fault = detail::Enter("AvCreateCaller", {Arg(priority), Arg(path)})) {
+    if (auto fault = detail::Enter("AvCreateCaller", priority, path)) {
         return static_cast<int>(*fault);
     }
     int handle = State().nextCaller++;
@@ -180,14 +179,14 @@ extern "C" int AvCreateCaller(SsmSoundPriority_T priority, SndOutDevPath path) {
 }
 
 extern "C" int AvDeleteCaller(int hCaller) {
-    if (auto fault = detail::Enter("AvDeleteCaller", {Arg(hCaller)})) {
+    if (auto fault = detail::Enter("AvDeleteCaller", hCaller)) {
         return static_cast<int>(*fault);
     }
     return State().callers.erase(hCaller) != 0 ? 1 : 0;
 }
 
 extern "C" int AvSetSoundPath(int hCaller, SndOutDevPath path) {
-    if (auto fault = detail::Enter("AvSetSoundPath", {Arg(hCaller), Arg(path)})) {
+    if (auto fault = detail::Enter("AvSetSoundPath", hCaller, path)) {
         return static_cast<int>(*fault);
     }
     CallerEntry* caller = FindCaller(hCaller);
@@ -199,11 +198,9 @@ extern "C" int AvSetSoundPath(int hCaller, SndOutDevPath path) {
 }
 
 extern "C" int AvMuteCaller(int hCaller, AvMuteInfo muteInfo) {
-    if (auto fault =
-            detail::Enter("AvMuteCaller", {Arg(hCaller), Arg(muteInfo.reserved0),
-                                           Arg(muteInfo.bMute), Arg(muteInfo.bRxMute),
-                                           Arg(muteInfo.reserved[0]), Arg(muteInfo.reserved[1]),
-                                           Arg(muteInfo.reserved[2]), Arg(muteInfo.reserved[3])})) {
+    if (auto fault = detail::Enter("AvMuteCaller", hCaller, muteInfo.reserved0, muteInfo.bMute,
+                                   muteInfo.bRxMute, muteInfo.reserved[0], muteInfo.reserved[1],
+                                   muteInfo.reserved[2], muteInfo.reserved[3])) {
         return static_cast<int>(*fault);
     }
     CallerEntry* caller = FindCaller(hCaller);
@@ -216,7 +213,7 @@ extern "C" int AvMuteCaller(int hCaller, AvMuteInfo muteInfo) {
 }
 
 extern "C" int AvSetWhisperMode(int hCaller, int bMode) {
-    if (auto fault = detail::Enter("AvSetWhisperMode", {Arg(hCaller), Arg(bMode)})) {
+    if (auto fault = detail::Enter("AvSetWhisperMode", hCaller, bMode)) {
         return static_cast<int>(*fault);
     }
     CallerEntry* caller = FindCaller(hCaller);
@@ -228,9 +225,8 @@ extern "C" int AvSetWhisperMode(int hCaller, int bMode) {
 }
 
 extern "C" int AvSetCallVolume(int hCaller, AvVolume volume) {
-    if (auto fault = detail::Enter("AvSetCallVolume",
-                                   {Arg(hCaller), Arg(volume.reserved0), Arg(volume.leftVolume),
-                                    Arg(volume.reserved2), Arg(volume.reserved3)})) {
+    if (auto fault = detail::Enter("AvSetCallVolume", hCaller, volume.reserved0, volume.leftVolume,
+                                   volume.reserved2, volume.reserved3)) {
         return static_cast<int>(*fault);
     }
     CallerEntry* caller = FindCaller(hCaller);

@@ -32,8 +32,8 @@ EffectState& State() {
     return state;
 }
 
-std::string CallbackArg(AppSndEffectCallback callback) {
-    return callback != nullptr ? "callback" : "NULL";
+detail::Verbatim CallbackArg(AppSndEffectCallback callback) {
+    return detail::Verbatim{callback != nullptr ? "callback" : "NULL"};
 }
 
 int Start(int type, int soundType, AppSndEffectCallback callback, int bVib) {
@@ -68,7 +68,7 @@ int StopEffect(int type) {
 }
 
 int OpReserved(AppSndEffectPlayer*) {
-    detail::Enter("AppSndEffectReserved", {});
+    detail::Enter("AppSndEffectReserved");
     return 0;
 }
 
@@ -79,7 +79,7 @@ std::set<AppSndEffectPlayer*>& Retired() {
 }
 
 int OpRelease(AppSndEffectPlayer* self) {
-    if (auto fault = detail::Enter("AppSndEffectRelease", {})) {
+    if (auto fault = detail::Enter("AppSndEffectRelease")) {
         return static_cast<int>(*fault);
     }
     if (State().players.erase(self) == 0 && Retired().erase(self) == 0) {
@@ -90,9 +90,8 @@ int OpRelease(AppSndEffectPlayer* self) {
 }
 
 int OpPlay(AppSndEffectPlayer*, int type, AppSndEffectCallback callback, int reserved, int bVib) {
-    if (auto fault = detail::Enter(
-            "AppSndEffectPlay",
-            {detail::Arg(type), CallbackArg(callback), detail::Arg(reserved), detail::Arg(bVib)})) {
+    if (auto fault =
+            detail::Enter("AppSndEffectPlay", type, CallbackArg(callback), reserved, bVib)) {
         return static_cast<int>(*fault);
     }
     return Start(type, -1, callback, bVib);
@@ -100,24 +99,22 @@ int OpPlay(AppSndEffectPlayer*, int type, AppSndEffectCallback callback, int res
 
 int OpPlayWithType(AppSndEffectPlayer*, int type, int soundType, AppSndEffectCallback callback,
                    int reserved, int bVib) {
-    if (auto fault =
-            detail::Enter("AppSndEffectPlayWithType",
-                          {detail::Arg(type), detail::Arg(soundType), CallbackArg(callback),
-                           detail::Arg(reserved), detail::Arg(bVib)})) {
+    if (auto fault = detail::Enter("AppSndEffectPlayWithType", type, soundType,
+                                   CallbackArg(callback), reserved, bVib)) {
         return static_cast<int>(*fault);
     }
     return Start(type, soundType, callback, bVib);
 }
 
 int OpStop(AppSndEffectPlayer*, int type) {
-    if (auto fault = detail::Enter("AppSndEffectStop", {detail::Arg(type)})) {
+    if (auto fault = detail::Enter("AppSndEffectStop", type)) {
         return static_cast<int>(*fault);
     }
     return StopEffect(type);
 }
 
 int OpSetPath(AppSndEffectPlayer*, int type, SndOutDevPath path) {
-    if (auto fault = detail::Enter("AppSndEffectSetPath", {detail::Arg(type), detail::Arg(path)})) {
+    if (auto fault = detail::Enter("AppSndEffectSetPath", type, path)) {
         return static_cast<int>(*fault);
     }
     State().effects[type].path = path;
@@ -125,8 +122,7 @@ int OpSetPath(AppSndEffectPlayer*, int type, SndOutDevPath path) {
 }
 
 int OpSetRepeat(AppSndEffectPlayer*, int type, int mode) {
-    if (auto fault =
-            detail::Enter("AppSndEffectSetRepeat", {detail::Arg(type), detail::Arg(mode)})) {
+    if (auto fault = detail::Enter("AppSndEffectSetRepeat", type, mode)) {
         return static_cast<int>(*fault);
     }
     if (mode != APPSND_REPEAT_ONCE && mode != APPSND_REPEAT_ON) {
@@ -137,20 +133,17 @@ int OpSetRepeat(AppSndEffectPlayer*, int type, int mode) {
 }
 
 int OpSetVolume(AppSndEffectPlayer*, int type, const AvVolume* pVolume) {
-    std::vector<std::string> args{detail::Arg(type)};
     if (pVolume == nullptr) {
-        args.push_back("NULL");
-    } else {
-        for (int32_t word :
-             {pVolume->reserved0, pVolume->leftVolume, pVolume->reserved2, pVolume->reserved3}) {
-            args.push_back(detail::Arg(static_cast<int>(word)));
+        if (auto fault = detail::Enter("AppSndEffectSetVolume", type, detail::Verbatim{"NULL"})) {
+            return static_cast<int>(*fault);
         }
-    }
-    if (auto fault = detail::Enter("AppSndEffectSetVolume", std::move(args))) {
-        return static_cast<int>(*fault);
-    }
-    if (pVolume == nullptr) {
         return 0;
+    }
+    if (auto fault = detail::Enter(
+            "AppSndEffectSetVolume", type, static_cast<int>(pVolume->reserved0),
+            static_cast<int>(pVolume->leftVolume), static_cast<int>(pVolume->reserved2),
+            static_cast<int>(pVolume->reserved3))) {
+        return static_cast<int>(*fault);
     }
     State().effects[type].volume = pVolume->leftVolume;
     return 1;
@@ -191,7 +184,7 @@ void SetEffectDuration(long long ms) {
 using namespace tmxhost;
 
 extern "C" int AppSndQueryInterface(int iid, void** ppObj) {
-    if (auto fault = detail::Enter("AppSndQueryInterface", {detail::Arg(iid)})) {
+    if (auto fault = detail::Enter("AppSndQueryInterface", iid)) {
         return static_cast<int>(*fault);
     }
     if (ppObj == nullptr || iid != APPSND_IID_EFFECT_PLAYER) {
@@ -204,7 +197,7 @@ extern "C" int AppSndQueryInterface(int iid, void** ppObj) {
 }
 
 extern "C" int AppSndStopEffectSound(int iEffectType) {
-    if (auto fault = detail::Enter("AppSndStopEffectSound", {detail::Arg(iEffectType)})) {
+    if (auto fault = detail::Enter("AppSndStopEffectSound", iEffectType)) {
         return static_cast<int>(*fault);
     }
     return StopEffect(iEffectType);

@@ -73,8 +73,7 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int AmLedBlink(int led, int ledSetting, int onTime, int offTime, int count) {
-    if (auto fault = detail::Enter(
-            "AmLedBlink", {Arg(led), Arg(ledSetting), Arg(onTime), Arg(offTime), Arg(count)})) {
+    if (auto fault = detail::Enter("AmLedBlink", led, ledSetting, onTime, offTime, count)) {
         return static_cast<int>(*fault);
     }
     LedView view{State().nextHandle++, led, ledSetting, onTime, offTime, count};
@@ -84,15 +83,14 @@ extern "C" int AmLedBlink(int led, int ledSetting, int onTime, int offTime, int 
 }
 
 extern "C" int AmLedClear(int hLed) {
-    if (auto fault = detail::Enter("AmLedClear", {Arg(hLed)})) {
+    if (auto fault = detail::Enter("AmLedClear", hLed)) {
         return static_cast<int>(*fault);
     }
     return State().leds.erase(hLed) != 0 ? 1 : 0;
 }
 
 extern "C" int AmVibStart(int level, int onTime, int offTime, int count) {
-    if (auto fault =
-            detail::Enter("AmVibStart", {Arg(level), Arg(onTime), Arg(offTime), Arg(count)})) {
+    if (auto fault = detail::Enter("AmVibStart", level, onTime, offTime, count)) {
         return static_cast<int>(*fault);
     }
     VibrationView view{State().nextHandle++, level, onTime, offTime, count};
@@ -102,15 +100,14 @@ extern "C" int AmVibStart(int level, int onTime, int offTime, int count) {
 }
 
 extern "C" int AmVibStop(int hVib) {
-    if (auto fault = detail::Enter("AmVibStop", {Arg(hVib)})) {
+    if (auto fault = detail::Enter("AmVibStop", hVib)) {
         return static_cast<int>(*fault);
     }
     return State().vibrations.erase(hVib) != 0 ? 1 : 0;
 }
 
 extern "C" int AmLcdSetBacklight(LcdType lcdType, int reserved, int onTime, int dimTime) {
-    if (auto fault = detail::Enter("AmLcdSetBacklight",
-                                   {Arg(lcdType), Arg(reserved), Arg(onTime), Arg(dimTime)})) {
+    if (auto fault = detail::Enter("AmLcdSetBacklight", lcdType, reserved, onTime, dimTime)) {
         return static_cast<int>(*fault);
     }
     State().backlights[lcdType] = BacklightView{lcdType, onTime, dimTime};
@@ -118,7 +115,7 @@ extern "C" int AmLcdSetBacklight(LcdType lcdType, int reserved, int onTime, int 
 }
 
 extern "C" int AmGetNotifyStateByScreen(int screen, int item, int* pState) {
-    if (auto fault = detail::Enter("AmGetNotifyStateByScreen", {Arg(screen), Arg(item)})) {
+    if (auto fault = detail::Enter("AmGetNotifyStateByScreen", screen, item)) {
         return static_cast<int>(*fault);
     }
     if (pState == nullptr) {

@@ -53,13 +53,17 @@ TapiState& State() {
 }
 
 int Result(std::string_view function, int fallback = 1) {
+    if (State().results.empty()) {
+        return fallback;
+    }
     auto it = State().results.find(function);
     return it != State().results.end() ? it->second : fallback;
 }
 
 // Logs a call whose result is configured (or faulted).
-int Answer(const char* function, std::vector<std::string> args, int fallback = 1) {
-    if (auto fault = detail::Enter(function, std::move(args))) {
+template <class... Args>
+int Answer(const char* function, int fallback, const Args&... args) {
+    if (auto fault = detail::Enter(function, args...)) {
         return static_cast<int>(*fault);
     }
     return Result(function, fallback);
@@ -201,9 +205,8 @@ extern "C" int TapiSetupCall(const TapiSetupCallInfo* setupInfo) {
         number.assign(setupInfo->szNumber,
                       strnlen(setupInfo->szNumber, sizeof(setupInfo->szNumber)));
     }
-    if (auto fault = detail::Enter(
-            "TapiSetupCall", {setupInfo != nullptr ? Arg(number.c_str())
-                                                   : Arg(static_cast<const char*>(nullptr))})) {
+    if (auto fault =
+            detail::Enter("TapiSetupCall", setupInfo != nullptr ? number.c_str() : nullptr)) {
         return static_cast<int>(*fault);
     }
     if (setupInfo == nullptr || number.empty()) {
@@ -222,14 +225,14 @@ extern "C" int TapiSetupCall(const TapiSetupCallInfo* setupInfo) {
 }
 
 extern "C" int TapiSetupFakeCall(int reserved) {
-    if (auto fault = detail::Enter("TapiSetupFakeCall", {Arg(reserved)})) {
+    if (auto fault = detail::Enter("TapiSetupFakeCall", reserved)) {
         return static_cast<int>(*fault);
     }
     return NewCall("", "incoming", true);
 }
 
 extern "C" int TapiAnswerCall(int hCall) {
-    if (auto fault = detail::Enter("TapiAnswerCall", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiAnswerCall", hCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hCall, "incoming")) {
@@ -240,7 +243,7 @@ extern "C" int TapiAnswerCall(int hCall) {
 }
 
 extern "C" int TapiHoldCall(int hCall) {
-    if (auto fault = detail::Enter("TapiHoldCall", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiHoldCall", hCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hCall, "active")) {
@@ -251,7 +254,7 @@ extern "C" int TapiHoldCall(int hCall) {
 }
 
 extern "C" int TapiActivateCall(int hCall) {
-    if (auto fault = detail::Enter("TapiActivateCall", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiActivateCall", hCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hCall, "held")) {
@@ -262,7 +265,7 @@ extern "C" int TapiActivateCall(int hCall) {
 }
 
 extern "C" int TapiSwapCall(int hActiveCall, int hHeldCall) {
-    if (auto fault = detail::Enter("TapiSwapCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+    if (auto fault = detail::Enter("TapiSwapCall", hActiveCall, hHeldCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
@@ -274,7 +277,7 @@ extern "C" int TapiSwapCall(int hActiveCall, int hHeldCall) {
 }
 
 extern "C" int TapiSetupConferenceCall(int hActiveCall, int hHeldCall) {
-    if (auto fault = detail::Enter("TapiSetupConferenceCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+    if (auto fault = detail::Enter("TapiSetupConferenceCall", hActiveCall, hHeldCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
@@ -288,7 +291,7 @@ extern "C" int TapiSetupConferenceCall(int hActiveCall, int hHeldCall) {
 }
 
 extern "C" int TapiSplitConferenceCall(int hCall) {
-    if (auto fault = detail::Enter("TapiSplitConferenceCall", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiSplitConferenceCall", hCall)) {
         return static_cast<int>(*fault);
     }
     CallEntry* split = Find(hCall);
@@ -306,7 +309,7 @@ extern "C" int TapiSplitConferenceCall(int hCall) {
 }
 
 extern "C" int TapiTransferCall(int hActiveCall, int hHeldCall) {
-    if (auto fault = detail::Enter("TapiTransferCall", {Arg(hActiveCall), Arg(hHeldCall)})) {
+    if (auto fault = detail::Enter("TapiTransferCall", hActiveCall, hHeldCall)) {
         return static_cast<int>(*fault);
     }
     if (!InState(hActiveCall, "active") || !InState(hHeldCall, "held")) {
@@ -318,14 +321,14 @@ extern "C" int TapiTransferCall(int hActiveCall, int hHeldCall) {
 }
 
 extern "C" int TapiRespondRecall(int hCall, int response) {
-    if (auto fault = detail::Enter("TapiRespondRecall", {Arg(hCall), Arg(response)})) {
+    if (auto fault = detail::Enter("TapiRespondRecall", hCall, response)) {
         return static_cast<int>(*fault);
     }
     return Find(hCall) != nullptr ? 1 : 0;
 }
 
 extern "C" int TapiReleaseCall(int hCall, TapiReleaseCause cause) {
-    if (auto fault = detail::Enter("TapiReleaseCall", {Arg(hCall), Arg(static_cast<int>(cause))})) {
+    if (auto fault = detail::Enter("TapiReleaseCall", hCall, static_cast<int>(cause))) {
         return static_cast<int>(*fault);
     }
     CallEntry* call = Find(hCall);
@@ -338,7 +341,7 @@ extern "C" int TapiReleaseCall(int hCall, TapiReleaseCause cause) {
 }
 
 extern "C" int TapiDestroyCall(int hCall) {
-    if (auto fault = detail::Enter("TapiDestroyCall", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiDestroyCall", hCall)) {
         return static_cast<int>(*fault);
     }
     return State().calls.erase(hCall) != 0 ? 1 : 0;
@@ -349,11 +352,9 @@ extern "C" int TapiStartDTMF(int hCall, const TapiDtmfRequest* request) {
     if (request != nullptr) {
         digits.assign(request->szDigits, strnlen(request->szDigits, sizeof(request->szDigits)));
     }
-    if (auto fault = detail::Enter(
-            "TapiStartDTMF",
-            {Arg(hCall),
-             request != nullptr ? Arg(digits.c_str()) : Arg(static_cast<const char*>(nullptr)),
-             Arg(request != nullptr ? request->nDuration : 0u)})) {
+    if (auto fault =
+            detail::Enter("TapiStartDTMF", hCall, request != nullptr ? digits.c_str() : nullptr,
+                          request != nullptr ? request->nDuration : 0u)) {
         return static_cast<int>(*fault);
     }
     CallEntry* call = Find(hCall);
@@ -374,7 +375,7 @@ extern "C" int TapiStartDTMF(int hCall, const TapiDtmfRequest* request) {
 }
 
 extern "C" int TapiStopDTMF(int hCall, const TapiDtmfRequest*) {
-    if (auto fault = detail::Enter("TapiStopDTMF", {Arg(hCall)})) {
+    if (auto fault = detail::Enter("TapiStopDTMF", hCall)) {
         return static_cast<int>(*fault);
     }
     CallEntry* call = Find(hCall);
@@ -391,7 +392,7 @@ extern "C" int TapiStopDTMF(int hCall, const TapiDtmfRequest*) {
 }
 
 extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
-    if (auto fault = detail::Enter("TapiGetNetworkInfo", {})) {
+    if (auto fault = detail::Enter("TapiGetNetworkInfo")) {
         return static_cast<int>(*fault);
     }
     if (info == nullptr) {
@@ -404,8 +405,7 @@ extern "C" int TapiGetNetworkInfo(TapiNetworkInfo* info) {
 
 // An accepted interrogation is answered by the network a little later, as the others are.
 extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int reserved) {
-    int result =
-        Answer("TapiCallForwardQueryStatusReq", {Arg(reason), Arg(serviceClass), Arg(reserved)});
+    int result = Answer("TapiCallForwardQueryStatusReq", 1, reason, serviceClass, reserved);
     if (result != 0) {
         ForwardingAnswer answer{reason, serviceClass, !State().forwardedTo.empty(),
                                 State().forwardedTo};
@@ -419,45 +419,45 @@ extern "C" int TapiCallForwardQueryStatusReq(int reason, int serviceClass, int r
 }
 
 extern "C" int SimGetCardType(void) {
-    return Answer("SimGetCardType", {}, State().simCardType);
+    return Answer("SimGetCardType", State().simCardType);
 }
 
 extern "C" int SimGetEccRecordCountInfo(void) {
-    return Answer("SimGetEccRecordCountInfo", {}, State().eccCount);
+    return Answer("SimGetEccRecordCountInfo", State().eccCount);
 }
 
 extern "C" const unsigned char* SimGetEccInfo(void) {
-    detail::Enter("SimGetEccInfo", {});
+    detail::Enter("SimGetEccInfo");
     return State().gsmEcc;
 }
 
 extern "C" int SimGetUEccRecordCountInfo(void) {
-    return Answer("SimGetUEccRecordCountInfo", {}, State().eccCount);
+    return Answer("SimGetUEccRecordCountInfo", State().eccCount);
 }
 
 extern "C" const unsigned char* SimGetUEccInfo(void) {
-    detail::Enter("SimGetUEccInfo", {});
+    detail::Enter("SimGetUEccInfo");
     return State().usimEcc;
 }
 
 extern "C" int SimGetFdnEnable(void) {
-    return Answer("SimGetFdnEnable", {}, 0);
+    return Answer("SimGetFdnEnable", 0);
 }
 // A faulted call gives no table.
 extern "C" const SimSstInfo* SimGetSstInfo(void) {
-    if (detail::Enter("SimGetSstInfo", {})) {
+    if (detail::Enter("SimGetSstInfo")) {
         return nullptr;
     }
     return &State().sst;
 }
 extern "C" const SimUstInfo* SimGetUstInfo(void) {
-    if (detail::Enter("SimGetUstInfo", {})) {
+    if (detail::Enter("SimGetUstInfo")) {
         return nullptr;
     }
     return &State().ust;
 }
 extern "C" int SimAtkCheckCallControlCapability(int kind) {
-    if (auto fault = detail::Enter("SimAtkCheckCallControlCapability", {Arg(kind)})) {
+    if (auto fault = detail::Enter("SimAtkCheckCallControlCapability", kind)) {
         return static_cast<int>(*fault);
     }
     auto it = State().callControlCapability.find(kind);

@@ -66,8 +66,15 @@ std::string Arg(const void* pointer) {
     return buffer;
 }
 
+unsigned g_recording = kRecordAll;
+bool g_faultsSet = false;
+
+std::string Arg(Verbatim verbatim) {
+    return verbatim.text != nullptr ? verbatim.text : "NULL";
+}
+
 // Every rule counts the calls made since it was set; of the rules due, the earliest set fires.
-std::optional<long long> Fault(const char* name) {
+std::optional<long long> FireFault(const char* name) {
     auto& faults = State().faults;
     auto found = faults.find(std::string_view(name));
     if (found == faults.end()) {
@@ -87,11 +94,21 @@ std::optional<long long> Fault(const char* name) {
         }
         ++it;
     }
+    if (rules.empty()) {
+        faults.erase(found);
+        g_faultsSet = !faults.empty();
+    }
     return result;
 }
 
-std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
+void LogCall(const char* name, std::vector<std::string> args) {
     State().calls.push_back(Call{name, std::move(args), Now()});
+}
+
+std::optional<long long> Enter(const char* name, std::vector<std::string> args) {
+    if ((g_recording & kRecordCalls) != 0) {
+        LogCall(name, std::move(args));
+    }
     return Fault(name);
 }
 
@@ -135,15 +152,26 @@ void FailCall(const std::string& function, long long result, int nth, int times)
         return;
     }
     State().faults[function].push_back(FaultRule{nth - 1, times < 0 ? -1 : times, result});
+    detail::g_faultsSet = true;
 }
 
 void ClearFaults() {
     State().faults.clear();
+    detail::g_faultsSet = false;
+}
+
+void SetRecording(unsigned what) {
+    detail::g_recording = what & kRecordAll;
+}
+
+unsigned GetRecording() {
+    return detail::g_recording;
 }
 
 void Reset() {
+    detail::g_recording = kRecordAll;
     State().calls.clear();
-    State().faults.clear();
+    ClearFaults();
     detail::ResetTraces();
     detail::ResetHeap();
     detail::ResetPhone();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "TmxHost.h"
+
 namespace tmxhost::detail {
 
 std::string Arg(int value);
@@ -17,10 +19,39 @@ std::string Arg(unsigned long long value);
 std::string Arg(const char* text);
 std::string Arg(const void* pointer);
 
-// Logs a platform call and returns the injected result when a fault fires for it.
-std::optional<long long> Enter(const char* name, std::vector<std::string> args);
+// An argument logged as it stands (a description such as "callback"), not quoted.
+struct Verbatim {
+    const char* text;
+};
+std::string Arg(Verbatim verbatim);
+
+// What is recorded now (RecordWhat bits); read on every trace line and platform call.
+extern unsigned g_recording;
+// True while some fault rule is set.
+extern bool g_faultsSet;
+
+std::optional<long long> FireFault(const char* name);
 // Fault check only, for calls with records of their own (heap).
-std::optional<long long> Fault(const char* name);
+inline std::optional<long long> Fault(const char* name) {
+    if (!g_faultsSet) {
+        return std::nullopt;
+    }
+    return FireFault(name);
+}
+// Appends a platform call to the call log.
+void LogCall(const char* name, std::vector<std::string> args);
+
+// Logs a platform call (when calls are recorded) and returns the injected result when a fault
+// fires for it. The arguments are turned into text only for the log.
+template <class... Args>
+std::optional<long long> Enter(const char* name, const Args&... args) {
+    if ((g_recording & kRecordCalls) != 0) {
+        LogCall(name, std::vector<std::string>{Arg(args)...});
+    }
+    return Fault(name);
+}
+// The same with arguments already in text, built by the caller whether or not they are logged.
+std::optional<long long> Enter(const char* name, std::vector<std::string> args);
 
 // Runs `event` once, `delay` ms from now on the host clock, in order with the platform timers.
 // Host events are not platform timers: they are invisible to the library and to Timers().

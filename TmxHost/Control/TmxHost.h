@@ -19,8 +19,24 @@ namespace tmxhost {
 // ---- Lifecycle -----------------------------------------------------------------------------
 
 // A fresh platform: empty logs and heap table, a new temporary data root, default NV items,
-// status values and features, no faults, the virtual clock at 0 with no timers, no open files.
+// status values and features, no faults, the virtual clock at 0 with no timers, no open files,
+// everything recorded.
 void Reset();
+
+// ---- Recording -----------------------------------------------------------------------------
+
+// What the host keeps for an observer: trace lines (Traces) and platform calls (Calls). Reset
+// records everything, as tests expect. A program that reads neither records nothing: a trace
+// line is then formatted only when its channel is printed, and a call's arguments are never
+// turned into text. Fault injection, assertion reports and the heap table work either way.
+enum RecordWhat : unsigned {
+    kRecordNothing = 0,
+    kRecordTraces = 1,
+    kRecordCalls = 2,
+    kRecordAll = kRecordTraces | kRecordCalls,
+};
+void SetRecording(unsigned what);
+unsigned GetRecording();
 
 // ---- Data root -----------------------------------------------------------------------------
 

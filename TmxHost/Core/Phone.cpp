@@ -74,7 +74,7 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int NvGetInt(int item) {
-    if (auto fault = detail::Enter("NvGetInt", {Arg(item)})) {
+    if (auto fault = detail::Enter("NvGetInt", item)) {
         return static_cast<int>(*fault);
     }
     auto it = State().nvInts.find(item);
@@ -82,7 +82,7 @@ extern "C" int NvGetInt(int item) {
 }
 
 extern "C" int NvGetString(int item, char* buffer) {
-    if (auto fault = detail::Enter("NvGetString", {Arg(item)})) {
+    if (auto fault = detail::Enter("NvGetString", item)) {
         return static_cast<int>(*fault);
     }
     if (buffer == nullptr) {
@@ -97,7 +97,7 @@ extern "C" int NvGetString(int item, char* buffer) {
 }
 
 extern "C" int PhsGetStatus(int id) {
-    if (auto fault = detail::Enter("PhsGetStatus", {Arg(id)})) {
+    if (auto fault = detail::Enter("PhsGetStatus", id)) {
         return static_cast<int>(*fault);
     }
     auto it = State().status.find(id);
@@ -105,14 +105,14 @@ extern "C" int PhsGetStatus(int id) {
 }
 
 extern "C" int PhsIsDevInserted(int id) {
-    if (auto fault = detail::Enter("PhsIsDevInserted", {Arg(id)})) {
+    if (auto fault = detail::Enter("PhsIsDevInserted", id)) {
         return static_cast<int>(*fault);
     }
     return State().devices.count(id) != 0 ? 1 : 0;
 }
 
 extern "C" int SysIsFeatureEnabled(const char* featureName) {
-    if (auto fault = detail::Enter("SysIsFeatureEnabled", {Arg(featureName)})) {
+    if (auto fault = detail::Enter("SysIsFeatureEnabled", featureName)) {
         return static_cast<int>(*fault);
     }
     return featureName != nullptr && State().features.count(std::string_view(featureName)) != 0;
@@ -129,9 +129,8 @@ extern "C" int SysGetModuleStatus(int module) {
 
 extern "C" int __SysRegisterClass(int reserved, unsigned int classId, void* classRecord, int flag) {
     if (auto fault =
-            detail::Enter("__SysRegisterClass",
-                          {Arg(reserved), Arg(classId),
-                           std::string(classRecord != nullptr ? "record" : "NULL"), Arg(flag)})) {
+            detail::Enter("__SysRegisterClass", reserved, classId,
+                          detail::Verbatim{classRecord != nullptr ? "record" : "NULL"}, flag)) {
         return static_cast<int>(*fault);
     }
     if (classRecord == nullptr) {
@@ -141,7 +140,7 @@ extern "C" int __SysRegisterClass(int reserved, unsigned int classId, void* clas
 }
 
 extern "C" int SysUnregisterClass(int reserved, unsigned int classId) {
-    if (auto fault = detail::Enter("SysUnregisterClass", {Arg(reserved), Arg(classId)})) {
+    if (auto fault = detail::Enter("SysUnregisterClass", reserved, classId)) {
         return static_cast<int>(*fault);
     }
     return State().classes.erase(classId) != 0 ? 1 : 0;

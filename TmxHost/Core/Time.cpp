@@ -38,14 +38,14 @@ void SetLocalTime(long long seconds) {
 using namespace tmxhost;
 
 extern "C" unsigned int TmGetLocalTime(void) {
-    if (auto fault = detail::Enter("TmGetLocalTime", {})) {
+    if (auto fault = detail::Enter("TmGetLocalTime")) {
         return static_cast<unsigned int>(*fault);
     }
     return static_cast<unsigned int>(State().baseSeconds + Now() / 1000);
 }
 
 extern "C" int TmSecondsToDateTime64(unsigned long long seconds, TmDateTime* pDateTime) {
-    if (auto fault = detail::Enter("TmSecondsToDateTime64", {detail::Arg(seconds)})) {
+    if (auto fault = detail::Enter("TmSecondsToDateTime64", seconds)) {
         return static_cast<int>(*fault);
     }
     std::time_t value = static_cast<std::time_t>(seconds);

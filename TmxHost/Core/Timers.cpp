@@ -225,7 +225,7 @@ using namespace tmxhost;
 using detail::Arg;
 
 extern "C" int __WmCreateTimer(const char* name, const char*, int) {
-    if (auto fault = detail::Enter("__WmCreateTimer", {Arg(name)})) {
+    if (auto fault = detail::Enter("__WmCreateTimer", name)) {
         return static_cast<int>(*fault);
     }
     return Create(name, false);
@@ -233,28 +233,28 @@ extern "C" int __WmCreateTimer(const char* name, const char*, int) {
 
 extern "C" int WmStartTimer(int hTimer, unsigned long period, WmTimerCallback callback,
                             unsigned long param) {
-    if (auto fault = detail::Enter("WmStartTimer", {Arg(hTimer), Arg(period)})) {
+    if (auto fault = detail::Enter("WmStartTimer", hTimer, period)) {
         return static_cast<int>(*fault);
     }
     return Start(hTimer, false, period, callback, param);
 }
 
 extern "C" int WmCancelTimer(int hTimer) {
-    if (auto fault = detail::Enter("WmCancelTimer", {Arg(hTimer)})) {
+    if (auto fault = detail::Enter("WmCancelTimer", hTimer)) {
         return static_cast<int>(*fault);
     }
     return Cancel(hTimer, false);
 }
 
 extern "C" int __WmDeleteTimer(int hTimer, const char*, int) {
-    if (auto fault = detail::Enter("__WmDeleteTimer", {Arg(hTimer)})) {
+    if (auto fault = detail::Enter("__WmDeleteTimer", hTimer)) {
         return static_cast<int>(*fault);
     }
     return Delete(hTimer, false);
 }
 
 extern "C" int WmIsTimerActive(int hTimer) {
-    if (auto fault = detail::Enter("WmIsTimerActive", {Arg(hTimer)})) {
+    if (auto fault = detail::Enter("WmIsTimerActive", hTimer)) {
         return static_cast<int>(*fault);
     }
     Timer* timer = Find(hTimer, false);
@@ -262,7 +262,7 @@ extern "C" int WmIsTimerActive(int hTimer) {
 }
 
 extern "C" int WmCreateHardTimer(const char* name) {
-    if (auto fault = detail::Enter("WmCreateHardTimer", {Arg(name)})) {
+    if (auto fault = detail::Enter("WmCreateHardTimer", name)) {
         return static_cast<int>(*fault);
     }
     return Create(name, true);
@@ -270,21 +270,21 @@ extern "C" int WmCreateHardTimer(const char* name) {
 
 extern "C" int WmStartHardTimer(int hTimer, unsigned long period, WmTimerCallback callback,
                                 unsigned long param) {
-    if (auto fault = detail::Enter("WmStartHardTimer", {Arg(hTimer), Arg(period)})) {
+    if (auto fault = detail::Enter("WmStartHardTimer", hTimer, period)) {
         return static_cast<int>(*fault);
     }
     return Start(hTimer, true, period, callback, param);
 }
 
 extern "C" int WmCancelHardTimer(int hTimer) {
-    if (auto fault = detail::Enter("WmCancelHardTimer", {Arg(hTimer)})) {
+    if (auto fault = detail::Enter("WmCancelHardTimer", hTimer)) {
         return static_cast<int>(*fault);
     }
     return Cancel(hTimer, true);
 }
 
 extern "C" int __WmDeleteHardTimer(int hTimer, const char*, int) {
-    if (auto fault = detail::Enter("__WmDeleteHardTimer", {Arg(hTimer)})) {
+    if (auto fault = detail::Enter("__WmDeleteHardTimer", hTimer)) {
         return static_cast<int>(*fault);
     }
     return Delete(hTimer, true);

@@ -29,16 +29,29 @@ TraceState& State() {
     return state;
 }
 
+// Whether any channel is printed: -1 until the environment has been read, then 0 or 1. Lets a
+// line that nobody reads return at once.
+int g_printing = -1;
+
+void UpdatePrinting() {
+    g_printing = State().printAll || !State().printChannels.empty() ? 1 : 0;
+}
+
 std::string FormatV(const char* format, va_list args) {
     if (format == nullptr) {
         return "(null format)";
     }
+    // Most lines fit the buffer and are formatted once.
+    char buffer[512];
     va_list copy;
     va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
+    int length = std::vsnprintf(buffer, sizeof(buffer), format, copy);
     va_end(copy);
     if (length < 0) {
         return format;
+    }
+    if (static_cast<std::size_t>(length) < sizeof(buffer)) {
+        return std::string(buffer, static_cast<std::size_t>(length));
     }
     std::string text(static_cast<std::size_t>(length), '\0');
     std::vsnprintf(text.data(), text.size() + 1, format, args);
@@ -82,18 +95,27 @@ void ConfigureFromEnvironment() {
     if (const char* list = std::getenv("TMXHOST_TRACE")) {
         ParseChannels(list, state.printAll, state.printChannels, nullptr);
     }
+    UpdatePrinting();
     if (const char* file = std::getenv("TMXHOST_TRACE_FILE")) {
         state.out = std::fopen(file, "a");
     }
 }
 
-void Print(unsigned channel, const std::string& text) {
+bool Printed(unsigned channel) {
+    if (g_printing == 0) {
+        return false;
+    }
     ConfigureFromEnvironment();
-    TraceState& state = State();
-    if (!state.printAll && state.printChannels.count(channel) == 0) {
+    const TraceState& state = State();
+    return state.printAll ||
+           (!state.printChannels.empty() && state.printChannels.count(channel) != 0);
+}
+
+void Print(unsigned channel, const std::string& text) {
+    if (!Printed(channel)) {
         return;
     }
-    std::FILE* out = state.out != nullptr ? state.out : stderr;
+    std::FILE* out = State().out != nullptr ? State().out : stderr;
     std::fwrite(text.data(), 1, text.size(), out);
     std::fflush(out);
 }
@@ -134,6 +156,7 @@ bool SetTracePrint(std::string_view channels, std::string* error) {
     }
     State().printAll = all;
     State().printChannels = std::move(parsed);
+    UpdatePrinting();
     return true;
 }
 
@@ -149,12 +172,20 @@ std::vector<Report> TakeReports() {
 
 using namespace tmxhost;
 
+// A line that is neither recorded nor printed is not formatted.
 extern "C" void SysDebugPrintf(unsigned int channel, const char* format, ...) {
+    const bool recorded = (detail::g_recording & kRecordTraces) != 0;
+    if (!recorded && (g_printing == 0 || !Printed(channel))) {
+        return;
+    }
     va_list args;
     va_start(args, format);
     std::string text = FormatV(format, args);
     va_end(args);
     Print(channel, text);
+    if (!recorded) {
+        return;
+    }
     auto& traces = State().traces;
     if (traces.size() >= kMaxTraces) {
         traces.erase(traces.begin(), traces.begin() + kMaxTraces / 10);

@@ -97,11 +97,17 @@ private:
 };
 
 // Prints the platform calls of the call log whose names begin with one of the prefixes
-// (telephony requests by default) and the network's answers, in time order.
+// (telephony requests by default) and the network's answers, in time order. The call log is
+// recorded while a timeline exists.
 class Timeline {
 public:
     explicit Timeline(long long start, std::vector<std::string> prefixes = {"Tapi"})
-        : m_start(start), m_prefixes(std::move(prefixes)) {}
+        : m_start(start), m_prefixes(std::move(prefixes)) {
+        tmxhost::SetRecording(m_recording | tmxhost::kRecordCalls);
+    }
+    ~Timeline() { tmxhost::SetRecording(m_recording); }
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
 
     // Prints the requests made since the last print.
     void Requests() {
@@ -130,6 +136,7 @@ public:
 private:
     long long m_start;
     std::vector<std::string> m_prefixes;
+    unsigned m_recording = tmxhost::GetRecording();
     std::size_t m_printed = tmxhost::Calls().size();
 };
 

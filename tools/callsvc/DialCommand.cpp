@@ -143,10 +143,14 @@ int RunDial(int argc, char** argv, int first) {
 
     const std::string& input = options.positional[0];
     const char* s = input.c_str();
+    // The traces of the emergency check tell which records decided it.
+    const unsigned recording = tmxhost::GetRecording();
+    tmxhost::SetRecording(recording | tmxhost::kRecordTraces);
     tmxhost::TakeTraces();
     bool emergency = CallIsEccNumber(s) == 1;
     std::string decider =
         Decider(emergency, options.Value("--sim") == "none", CallGetMcc(), CallGetMnc());
+    tmxhost::SetRecording(recording);
     bool emergencyNoSim = CallIsEccNumberNoSim(s) == 1;
     std::vector<char> number(input.size() + 1, '\0');
     std::vector<char> dtmf(input.size() + 1, '\0');

@@ -27,10 +27,26 @@ const char kUsage[] =
     "  --help      this text\n"
     "  --version   the version of the program and its library\n";
 
+// Whether the command line asks for trace lines; without them nobody reads the host's records.
+bool WantsTraces(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) {
+            return false;
+        }
+        if (std::strcmp(argv[i], "--trace") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     tmxhost::Reset();
+    if (!WantsTraces(argc, argv)) {
+        tmxhost::SetRecording(tmxhost::kRecordNothing);
+    }
     const char* command = argc > 1 ? argv[1] : "demo";
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
         std::strcmp(command, "help") == 0) {
