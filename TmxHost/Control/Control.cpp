@@ -156,6 +156,8 @@ void Reset() {
     detail::ResetSound();
     detail::ResetSignals();
     detail::ResetEffects();
+    detail::ResetGraphics();
+    detail::ResetStyleSets();
 }
 
 }  // namespace tmxhost
