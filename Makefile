@@ -9,7 +9,9 @@ CMAKE_FLAGS ?=
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
-               libphonenumber-dev libsqlite3-dev
+               libphonenumber-dev libsqlite3-dev libpixman-1-dev libfreetype-dev \
+               libharfbuzz-dev libfontconfig-dev fonts-dejavu-core libpng-dev \
+               libjpeg62-turbo-dev libgif-dev
 
 .PHONY: all deps build demo test asan bench fuzz format clean
 
@@ -55,7 +57,7 @@ bench: deps
 
 # libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
 # (fuzzer:corpus folder under fuzz/corpus); a finding fails the target after all have run.
-FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text contacts_fuzz:contacts
+FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text contacts_fuzz:contacts image_decode_fuzz:image
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCALLSVC_FUZZ=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD)
