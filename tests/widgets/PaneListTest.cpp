@@ -11,17 +11,8 @@ using namespace widgets;
 
 namespace {
 
-class PaneListTest : public HostTest {
+class PaneListTest : public WindowTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        hWin = tmxhost::CreateWindow(0, 0, 240, 320);
-    }
-    void TearDown() override {
-        tmxhost::DestroyWindow(hWin);
-        HostTest::TearDown();
-    }
-
     // A text pane record named `id`, a row of 20 pixels at `row`.
     static CallPaneInfo TextInfo(const std::string& id, int row, const std::string& text = "t") {
         CallPaneInfo info = {};
@@ -55,7 +46,6 @@ protected:
         return "none";
     }
 
-    int hWin = -1;
     tagWMRECT area = {0, 0, 240, 200};
     Bitmap photo{16, 16};
     Bitmap background{240, 200, 0x001F};

@@ -60,12 +60,34 @@ std::string C(const std::string& name, const Args&... args) {
     return text + ")";
 }
 
-// The calls made since the last take, only those named.
-inline Strings TakeCalls(const Strings& names) {
-    Strings calls = tmxhost::CallTexts(names);
+// The calls made since the last take whose names begin with one of `prefixes`.
+inline Strings TakeCalls(const Strings& prefixes) {
+    Strings calls;
+    for (const std::string& call : tmxhost::CallTexts()) {
+        for (const std::string& prefix : prefixes) {
+            if (call.compare(0, prefix.size(), prefix) == 0) {
+                calls.push_back(call);
+                break;
+            }
+        }
+    }
     tmxhost::ClearCalls();
     return calls;
 }
+
+// A test with one window covering the default screen.
+class WindowTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        hWin = tmxhost::CreateWindow(0, 0, 240, 320);
+    }
+    void TearDown() override {
+        tmxhost::DestroyWindow(hWin);
+        HostTest::TearDown();
+    }
+    int hWin = -1;
+};
 
 // The calls with every pointer shown as "P".
 inline Strings NoPointers(Strings calls) {
