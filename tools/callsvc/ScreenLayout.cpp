@@ -270,7 +270,7 @@ private:
                 pane.text = Text(item["text"], Member(at, "text"), kMaxPaneText);
             }
             if (item.contains("color")) {
-                pane.color = Rgb565(Colour(item["color"], Member(at, "color")));
+                pane.color = Colour(item["color"], Member(at, "color"));
             }
             if (item.contains("font")) {
                 pane.font = static_cast<int>(Integer(item["font"], Member(at, "font"), 0, 255));
@@ -342,7 +342,7 @@ private:
                     text.text = Text(texts[i]["text"], Member(itemPath, "text"), kMaxTickerText);
                 }
                 if (texts[i].contains("color")) {
-                    text.color = Rgb565(Colour(texts[i]["color"], Member(itemPath, "color")));
+                    text.color = Colour(texts[i]["color"], Member(itemPath, "color"));
                 }
                 if (texts[i].contains("font")) {
                     text.font = static_cast<int>(

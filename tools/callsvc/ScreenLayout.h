@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct LayoutPane {
     LayoutRect rect;
     int x = 0, y = 0;
     std::u16string text;
-    std::uint16_t color = 0xFFFF;
+    std::optional<std::uint32_t> color;  // 0xRRGGBB; the theme's primary text colour unless given
     int font = 1;
     int align = 0;
     int image = kNoImage;
@@ -37,7 +38,7 @@ struct LayoutPane {
 struct LayoutPicture {
     LayoutRect rect;
     int image = kNoImage;
-    std::uint32_t color = 0xFFFFFF;  // the frame's colour, 0xRRGGBB
+    std::optional<std::uint32_t> color;  // the frame's; the theme's picture frame unless given
 };
 
 struct LayoutTickerBitmap {
@@ -48,7 +49,7 @@ struct LayoutTickerBitmap {
 struct LayoutTickerText {
     LayoutRect rect;
     std::u16string text;
-    std::uint16_t color = 0xFFFF;
+    std::optional<std::uint32_t> color;
     int font = 1;
 };
 
@@ -99,8 +100,14 @@ inline std::uint16_t Rgb565(std::uint32_t rgb) {
 bool ParseLayout(const std::string& text, const std::string& folder, Layout& layout,
                  std::string& error);
 
+// Style items of the current theme that a rendering uses.
+constexpr unsigned kStyleScreenBackground = 0x1000;
+constexpr unsigned kStylePrimaryText = 0x1001;
+constexpr unsigned kStylePictureFrame = 0x1004;
+
 // Renders the layout on the host's screen, which it first sets to the layout's size: loads the
-// images, makes the window and the widgets, draws and shows them, advances the host clock by
+// images, makes the window (cleared in the theme's screen background) and the widgets, draws and
+// shows them (colours left out come from the theme), advances the host clock by
 // `at` milliseconds, then calls `shown` (which may look at or save the screen) and takes
 // everything down again. False with a message when an image cannot be loaded, a widget refuses
 // or `shown` fails; nothing is left alive either way.
