@@ -53,7 +53,7 @@ asan: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD)
-	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
+	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
 
 # libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
 # (fuzzer:corpus folder under fuzz/corpus); a finding fails the target after all have run.

@@ -70,6 +70,8 @@ struct GC {
     std::optional<int> fgOpacity, bgOpacity;
     int overlayMode = 0;
     int aspectRatio = 0;
+    // Own pixels all opaque: true after an opaque clear, and every drawing keeps it so.
+    bool opaque = false;
 };
 
 struct GraphicsState {
@@ -213,6 +215,11 @@ void Compose(const GC& gc, long long placeX, long long placeY) {
     }
     int srcX = static_cast<int>(target.x - placeX);
     int srcY = static_cast<int>(target.y - placeY);
+    if (gc.opaque) {
+        pixman_image_composite32(PIXMAN_OP_SRC, own, nullptr, screen, srcX, srcY, 0, 0, target.x,
+                                 target.y, target.w, target.h);
+        return;
+    }
     if (gc.overlayMode == 2) {
         // All or nothing per pixel: its colour where the alpha reaches 128, the screen elsewhere.
         Image color = NewImage(PIXMAN_x8r8g8b8, target.w, target.h);
@@ -259,7 +266,9 @@ int Show(const GC& gc) {
     if (window == nullptr) {
         return 0;
     }
-    CopyWindow(*window, gc.rect.x, gc.rect.y, gc.rect.w, gc.rect.h);
+    if (!gc.opaque) {
+        CopyWindow(*window, gc.rect.x, gc.rect.y, gc.rect.w, gc.rect.h);
+    }
     if (gc.own) {
         Compose(gc, static_cast<long long>(window->rect.x) + gc.rect.x,
                 static_cast<long long>(window->rect.y) + gc.rect.y);
@@ -267,13 +276,15 @@ int Show(const GC& gc) {
     return 1;
 }
 
-void Clear(const GC& gc) {
+void Clear(GC& gc) {
     std::optional<Canvas> canvas = CanvasOf(gc);
     if (!canvas) {
         return;
     }
     Attributes attributes = Effective(gc);
     pixman_color_t color = Color32(attributes.bg, attributes.bgOpacity);
+    gc.opaque = gc.own && (color.alpha == 0xFFFF ||
+                           PIXMAN_FORMAT_A(pixman_image_get_format(gc.own.get())) == 0);
     // Own pixels take the colour with its alpha; a window's pixels are blended with it.
     FillBox(gc.own ? PIXMAN_OP_SRC : PIXMAN_OP_OVER, canvas->image, color, canvas->clip);
 }
@@ -735,7 +746,7 @@ extern "C" int WmClearGC(int hGC) {
     if (auto fault = detail::Enter("WmClearGC", {Arg(hGC)})) {
         return static_cast<int>(*fault);
     }
-    const gfx::GC* gc = gfx::FindGC(hGC);
+    gfx::GC* gc = gfx::FindGC(hGC);
     if (gc == nullptr) {
         return 0;
     }

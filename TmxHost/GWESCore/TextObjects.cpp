@@ -49,6 +49,16 @@ struct Font {
     int height = 0;    // line height in pixels
 };
 
+// One shaped glyph in logical order, with the text unit it starts at.
+struct Shaped {
+    const Font* font;
+    unsigned glyph;
+    int advance;  // 26.6
+    int dx;       // 26.6
+    int dy;       // 26.6
+    unsigned cluster;
+};
+
 class FontLibrary {
 public:
     FontLibrary() {
@@ -84,7 +94,7 @@ public:
 
     // The font for a character at a size: the primary font when it has the character.
     const Font* FontFor(char32_t c, int px) {
-        const Font* primary = Load(m_primary, px);
+        const Font* primary = Primary(px);
         if (primary != nullptr && FT_Get_Char_Index(primary->face, c) != 0) {
             return primary;
         }
@@ -96,7 +106,16 @@ public:
         return fallback != nullptr ? fallback : primary;
     }
 
-    const Font* Primary(int px) { return Load(m_primary, px); }
+    const Font* Primary(int px) {
+        auto found = m_primaryBySize.find(px);
+        if (found == m_primaryBySize.end()) {
+            found = m_primaryBySize.emplace(px, Load(m_primary, px)).first;
+        }
+        return found->second;
+    }
+
+    // Shaped runs of recent texts, so that a text drawn again is not shaped again.
+    std::map<std::pair<std::u16string, int>, std::vector<Shaped>>& Shapes() { return m_shapes; }
 
     // The glyph's image, rendered once and kept in the cache; null for an empty glyph.
     const void* Glyph(const Font* font, unsigned glyph) {
@@ -184,6 +203,8 @@ private:
     std::string m_primary;
     std::map<std::pair<std::string, int>, Font> m_fonts;
     std::unordered_map<char32_t, std::string> m_fallbackFile;
+    std::unordered_map<int, const Font*> m_primaryBySize;
+    std::map<std::pair<std::u16string, int>, std::vector<Shaped>> m_shapes;
 };
 
 FontLibrary& Fonts() {
@@ -205,16 +226,6 @@ TextObject* Find(int hText) {
     return found == State().objects.end() ? nullptr : &found->second;
 }
 
-// One shaped glyph in logical order, with the text unit it starts at.
-struct Shaped {
-    const Font* font;
-    unsigned glyph;
-    int advance;  // 26.6
-    int dx;       // 26.6
-    int dy;       // 26.6
-    unsigned cluster;
-};
-
 char32_t Decode(const std::u16string& text, std::size_t& i) {
     char16_t unit = text[i++];
     if (unit >= 0xD800 && unit < 0xDC00 && i < text.size() && text[i] >= 0xDC00 &&
@@ -224,9 +235,20 @@ char32_t Decode(const std::u16string& text, std::size_t& i) {
     return unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit;
 }
 
+constexpr std::size_t kShapeCacheSize = 256;
+
 // Shapes the text in runs of one font each.
-std::vector<Shaped> Shape(const std::u16string& text, int px) {
-    std::vector<Shaped> glyphs;
+const std::vector<Shaped>& Shape(const std::u16string& text, int px) {
+    auto& shapes = Fonts().Shapes();
+    auto key = std::make_pair(text, px);
+    auto cached = shapes.find(key);
+    if (cached != shapes.end()) {
+        return cached->second;
+    }
+    if (shapes.size() >= kShapeCacheSize) {
+        shapes.clear();
+    }
+    std::vector<Shaped>& glyphs = shapes[key];
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t start = i;
@@ -355,7 +377,7 @@ bool DrawText(int hText, pixman_image_t* dest, long long boxX, long long boxY, l
     if (primary == nullptr) {
         return true;
     }
-    std::vector<Shaped> glyphs = Shape(object->text, px);
+    const std::vector<Shaped>& glyphs = Shape(object->text, px);
     std::vector<Line> lines = BreakLines(object->text, glyphs, object->wrap, boxW);
 
     long long total = static_cast<long long>(lines.size()) * primary->height;
