@@ -57,7 +57,7 @@ bench: deps
 
 # libFuzzer harnesses, built with clang; not part of CI. Each runs against its own corpus
 # (fuzzer:corpus folder under fuzz/corpus); a finding fails the target after all have run.
-FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text contacts_fuzz:contacts image_decode_fuzz:image
+FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text contacts_fuzz:contacts image_decode_fuzz:image screen_layout_fuzz:screen
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCALLSVC_FUZZ=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD)

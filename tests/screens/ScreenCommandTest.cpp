@@ -2,11 +2,14 @@
 // key that is wrong, exit code 1 and no file written.
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "CallCommonSvc/Platform/TmxGWESCore.h"
 #include "screens/ScreenMatch.h"
 #include "support/HostTest.h"
 
@@ -31,6 +34,43 @@ Outcome Screen(const std::string& args) {
 
 std::string Layouts() {
     return ((fs::path(CALLSVC_TESTS_DIR) / "screens") / "layouts").string();
+}
+
+// The smallest rectangle {x, y, w, h} holding every pixel in which two PNGs of one size differ;
+// w is 0 when they are the same, -1 when they cannot be compared.
+std::vector<int> Changed(const std::string& a, const std::string& b) {
+    tagWMBITMAP* one = tmxhost::LoadImage(a);
+    tagWMBITMAP* two = tmxhost::LoadImage(b);
+    std::vector<int> box = {0, 0, -1, 0};
+    if (one != nullptr && two != nullptr && one->rectW == two->rectW && one->rectH == two->rectH &&
+        one->nBitsPerPixel == 16 && two->nBitsPerPixel == 16) {
+        int x0 = one->rectW, y0 = one->rectH, x1 = -1, y1 = -1;
+        auto* p = static_cast<const std::uint16_t*>(one->pBits);
+        auto* q = static_cast<const std::uint16_t*>(two->pBits);
+        for (int y = 0; y < one->rectH; ++y) {
+            for (int x = 0; x < one->rectW; ++x) {
+                if (p[y * one->rectW + x] != q[y * one->rectW + x]) {
+                    x0 = std::min(x0, x), y0 = std::min(y0, y);
+                    x1 = std::max(x1, x), y1 = std::max(y1, y);
+                }
+            }
+        }
+        box = x1 < 0 ? std::vector<int>{0, 0, 0, 0}
+                     : std::vector<int>{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    }
+    tmxhost::FreeBitmap(one);
+    tmxhost::FreeBitmap(two);
+    return box;
+}
+
+// A change was found, and only inside `area`.
+::testing::AssertionResult Within(const std::vector<int>& box, const std::vector<int>& area) {
+    if (box[2] > 0 && box[0] >= area[0] && box[1] >= area[1] &&
+        box[0] + box[2] <= area[0] + area[2] && box[1] + box[3] <= area[1] + area[3]) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "changed {" << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3] << "}";
 }
 
 class ScreenCommand : public HostTest {};
@@ -59,6 +99,38 @@ TEST_F(ScreenCommand, RendersPaneListPicturesAndTickerLikeTheirReferences) {
         ASSERT_EQ(made.code, 0) << made.err;
         EXPECT_TRUE(screens::MatchesReference(c.name, out));
     }
+}
+
+// What changes between two renderings stays inside the widget that changed: the ticker's
+// animation box after 1000 ms, the state pane when only its text differs.
+TEST_F(ScreenCommand, ChangesStayInsideTheWidgetThatChanged) {
+    const std::string root = tmxhost::DataRoot();
+    auto render = [&](const std::string& layout, const std::string& name,
+                      const std::string& extra = "") {
+        const std::string out = root + "/" + name + ".png";
+        Outcome made = Screen("'" + layout + "' --png '" + out + "'" + extra);
+        EXPECT_EQ(made.code, 0) << made.err;
+        return out;
+    };
+    // Window at (0, 40), ticker at (0, 40) in it, frames of at most 16 x 16 at (4, 8).
+    const std::string ticker = Layouts() + "/ticker.json";
+    EXPECT_TRUE(Within(Changed(render(ticker, "t0"), render(ticker, "t1000", " --at 1000")),
+                       {4, 88, 16, 16}));
+    EXPECT_EQ(Changed(render(ticker, "t750", " --at 750"), render(ticker, "t0")),
+              (std::vector<int>{0, 0, 0, 0}))
+        << "the animation has come round to frame 0";
+
+    std::ifstream file(Layouts() + "/panes.json");
+    std::string text(std::istreambuf_iterator<char>(file), {});
+    const std::string from = "Incoming call on line two";
+    text.replace(text.find(from), from.size(), "Call ended");
+    // The copy finds its images where the original does: ../data.
+    fs::create_directories(root + "/layouts");
+    fs::copy(screens::DataDir(), root + "/data");
+    std::ofstream(root + "/layouts/panes.json") << text;
+    const std::vector<int> box = Changed(render(Layouts() + "/panes.json", "before"),
+                                         render(root + "/layouts/panes.json", "after"));
+    EXPECT_TRUE(Within(box, {8, 92, 100, 24})) << "the state pane";
 }
 
 TEST_F(ScreenCommand, ErrorsNameTheKeyExitOneAndWriteNothing) {

@@ -1,6 +1,7 @@
 // Renders a checked layout through the library's widgets.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -59,6 +60,15 @@ public:
         for (const LayoutImage& image : layout.images) {
             tagWMBITMAP*& bitmap = m_loaded[image.path];
             if (bitmap == nullptr) {
+                // Only plain files: a device or a pipe could be read for ever.
+                std::error_code failed;
+                if (!std::filesystem::is_regular_file(image.path, failed)) {
+                    m_loaded.erase(image.path);
+                    error = image.key + ": cannot load \"" + image.path + "\": " +
+                            (std::filesystem::exists(image.path, failed) ? "not a plain file"
+                                                                         : "no such file");
+                    return false;
+                }
                 std::string why;
                 bitmap = tmxhost::LoadImage(image.path, &why);
                 if (bitmap == nullptr) {
