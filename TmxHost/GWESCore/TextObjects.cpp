@@ -467,6 +467,7 @@ extern "C" int _WmTextCreate(const unsigned short* pText, int nLen, int flag, co
     std::u16string text;
     if (pText != nullptr && nLen > 0) {
         text.assign(pText, pText + std::min(nLen, gfx::kMaxTextUnits));
+        text.resize(std::min(text.size(), text.find(u'\0')));  // a text ends at its terminator
     }
     if (auto fault = detail::Enter("_WmTextCreate", {LogText(text), Arg(nLen), Arg(flag)})) {
         return static_cast<int>(*fault);

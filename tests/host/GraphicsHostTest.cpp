@@ -337,6 +337,16 @@ TEST_F(GraphicsHostTest, TextWrapsAtWordsAndIsClippedAtTheBox) {
     Text(gc, "H", box, 0, 0, 4);
     const int largeHeight = InkOf(win, 200, 120).bottom - InkOf(win, 200, 120).top;
     EXPECT_GT(largeHeight, 2 * smallHeight - 4) << "font 4 is larger than font 0";
+
+    // A length past the terminator draws only the text before it.
+    WmClearGC(gc);
+    const unsigned short units[] = {'H', 0, 'W', 'W'};
+    const int hText = _WmTextCreate(units, 4, 1, "test", 0);
+    WmTextSetFont(hText, 4);
+    WmTextDisplay(gc, box, hText);
+    WmTextDestroy(hText);
+    EXPECT_EQ(InkOf(win, 200, 120).bottom - InkOf(win, 200, 120).top, largeHeight);
+    EXPECT_LT(InkOf(win, 200, 120).right, 10 + 32);
 }
 
 std::vector<unsigned char> WritePng(int w, int h, const std::vector<std::uint32_t>& rgba) {
