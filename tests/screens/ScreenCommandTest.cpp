@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,32 @@ TEST_F(ScreenCommand, ChangesStayInsideTheWidgetThatChanged) {
     const std::vector<int> box = Changed(render(Layouts() + "/panes.json", "before"),
                                          render(root + "/layouts/panes.json", "after"));
     EXPECT_TRUE(Within(box, {8, 92, 100, 24})) << "the state pane";
+}
+
+// Colours a layout leaves out come from the theme: the window's background and a frame.
+TEST_F(ScreenCommand, ThemeGivesTheColoursLeftOut) {
+    const std::string root = tmxhost::DataRoot();
+    std::ofstream(root + "/layout.json") << R"({"screen": {"width": 40, "height": 40},
+               "pictures": [{"rect": [10, 10, 24, 24], "image": ")"
+                                         << screens::DataDir() << R"(/checker.png"}]})";
+    std::ofstream(root + "/theme.json") << R"({"name": "Test", "items": [
+        {"id": "0x1000", "color": "#0000FF"}, {"id": "0x1004", "color": "#FF0000"}]})";
+    std::string pixels;
+    for (const std::string& theme : {std::string(), " --theme '" + root + "/theme.json'"}) {
+        Outcome made = Screen("'" + root + "/layout.json' --png '" + root + "/out.png'" + theme);
+        ASSERT_EQ(made.code, 0) << made.err;
+        tagWMBITMAP* shot = tmxhost::LoadImage(root + "/out.png");
+        ASSERT_NE(shot, nullptr);
+        auto at = [shot](int x, int y) {
+            return static_cast<const std::uint16_t*>(shot->pBits)[y * shot->rectW + x];
+        };
+        // (0, 0) is background; (7, 7) the outer frame's corner; (8, 8) between the frames.
+        char line[40];
+        std::snprintf(line, sizeof(line), "%04X %04X %04X;", at(0, 0), at(7, 7), at(8, 8));
+        pixels += line;
+        tmxhost::FreeBitmap(shot);
+    }
+    EXPECT_EQ(pixels, "0000 FFFF 0000;001F F800 001F;");
 }
 
 TEST_F(ScreenCommand, ErrorsNameTheKeyExitOneAndWriteNothing) {
