@@ -88,6 +88,7 @@ public:
             FcFontSetDestroy(m_fallbacks);
         }
         FT_Done_FreeType(m_library);
+        FcFini();  // fontconfig's configuration and caches go with the last user
     }
 
     pixman_glyph_cache_t* Cache() { return m_cache; }
