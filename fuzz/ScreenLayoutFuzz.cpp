@@ -8,12 +8,6 @@
 #include "FuzzSupport.h"
 #include "ScreenLayout.h"
 
-// Fontconfig keeps its configuration for the life of the process; the host's own objects are
-// checked after every input below.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostRound round;
     callsvc::Layout layout;

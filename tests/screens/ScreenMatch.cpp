@@ -57,7 +57,10 @@ std::string DataDir() {
 
 std::string OutputDir() {
     const char* out = std::getenv("CALLSVC_SCREENS_OUT");
-    fs::path dir = out != nullptr && *out != '\0' ? fs::path(out) : fs::current_path() / "screens";
+    // The build folder the program was built in, whatever the working folder.
+    fs::path dir = out != nullptr && *out != '\0'
+                       ? fs::path(out)
+                       : fs::path(CALLSVC_TOOL_FILE).parent_path().parent_path() / "screens";
     fs::create_directories(dir);
     return dir.string();
 }

@@ -19,7 +19,8 @@ struct Tolerance {
 // Folder of the references and the test images.
 std::string ReferenceDir();
 std::string DataDir();
-// Folder the screen tests write their renderings to ($CALLSVC_SCREENS_OUT, else ./screens).
+// Folder the screen tests write their renderings to ($CALLSVC_SCREENS_OUT, else screens/ in
+// the build folder).
 std::string OutputDir();
 
 // `rendered` is a PNG file; the reference is ReferenceDir()/NAME.png.

@@ -25,12 +25,6 @@ const char kUsage[] =
 
 }  // namespace
 
-// Fontconfig keeps its configuration until the process ends; under LeakSanitizer that is not a
-// leak of the program's (the host's own objects are checked by the commands that draw).
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 int main(int argc, char** argv) {
     tmxhost::Reset();
     const char* command = argc > 1 ? argv[1] : "demo";
