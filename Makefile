@@ -14,7 +14,9 @@ DESTDIR ?=
 # Debian packages the build, the tests and the benchmarks need.
 DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
-               libphonenumber-dev libsqlite3-dev help2man dpkg-dev
+               libphonenumber-dev libsqlite3-dev help2man dpkg-dev libpixman-1-dev libfreetype-dev \
+               libharfbuzz-dev libfontconfig-dev fonts-dejavu-core libpng-dev \
+               libjpeg62-turbo-dev libgif-dev
 
 .PHONY: all deps configure build demo test asan bench fuzz install package package-check format clean
 
@@ -61,13 +63,14 @@ asan: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD)
-	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
+	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
 
 # libFuzzer harnesses, built with clang; not part of CI. Each fuzzer:corpus pair runs for
 # FUZZ_SECONDS on its own corpus, seeded from fuzz/corpus/CORPUS when that exists. A finding, or
 # a harness that was not built, fails the target after all have run.
 FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text \
-          contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import
+          contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import \
+          image_decode_fuzz:image screen_layout_fuzz:screen
 FUZZ_LIMIT = -max_total_time=$(FUZZ_SECONDS)$(if $(FUZZ_RUNS), -runs=$(FUZZ_RUNS))
 fuzz: deps
 	@echo "make fuzz: $(words $(FUZZERS)) fuzzers, $(FUZZ_SECONDS) s each$(if $(FUZZ_RUNS), or $(FUZZ_RUNS) runs if sooner):" \

@@ -18,7 +18,7 @@ set(CALLSVC_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/callsvc)
 
 # Debian packages the program needs at run time beyond the libraries it links, which
 # dpkg-shlibdeps finds by itself (fonts, for instance).
-set(CALLSVC_DEB_EXTRA_DEPENDS "" CACHE STRING
+set(CALLSVC_DEB_EXTRA_DEPENDS "fonts-dejavu-core" CACHE STRING
     "Debian packages the installed program needs besides those of its linked libraries")
 
 # ---- Libraries and program -----------------------------------------------------------------

@@ -139,6 +139,9 @@ TMX_API unsigned int TmGetElapsedTime(void);
 
 /* Display, flip, keys and G-sensor. */
 typedef int32_t APP_ID;
+#define SCREEN_MAIN 0
+TMX_API unsigned int SysGetLcdWidth(int screen);   // pixels of the screen's width
+TMX_API unsigned int SysGetLcdHeight(int screen);  // pixels of the screen's height
 TMX_API int SysIsLcdHorizontal(int display);
 TMX_API int FlipIsOpened(void);
 TMX_API int KeyIsTouchCoverKey(int keyCode);

@@ -184,6 +184,8 @@ void Reset() {
     detail::ResetSound();
     detail::ResetSignals();
     detail::ResetEffects();
+    detail::ResetGraphics();
+    detail::ResetStyleSets();
 }
 
 }  // namespace tmxhost

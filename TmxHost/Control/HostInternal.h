@@ -1,6 +1,7 @@
 // Shared by the host's parts: the call log with fault injection, and each part's reset.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -53,6 +54,11 @@ std::optional<long long> Enter(const char* name, const Args&... args) {
 // The same with arguments already in text, built by the caller whether or not they are logged.
 std::optional<long long> Enter(const char* name, std::vector<std::string> args);
 
+// The platform heap for the host's own blocks (bitmaps it makes): tracked like the library's,
+// never failed by injected faults. HeapBlockSize answers for a live block only.
+void* HeapAlloc(std::size_t size, const char* path, int line);
+std::optional<std::size_t> HeapBlockSize(const void* block);
+
 // Runs `event` once, `delay` ms from now on the host clock, in order with the platform timers.
 // Host events are not platform timers: they are invisible to the library and to Timers().
 void Schedule(long long delay, std::function<void()> event);
@@ -70,5 +76,7 @@ void ResetDevices();
 void ResetSound();
 void ResetSignals();
 void ResetEffects();
+void ResetGraphics();
+void ResetStyleSets();
 
 }  // namespace tmxhost::detail

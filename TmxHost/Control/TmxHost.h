@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+struct tagWMBITMAP;
+
 namespace tmxhost {
 
 // ---- Lifecycle -----------------------------------------------------------------------------
@@ -418,5 +420,108 @@ std::vector<EffectView> Effects();
 int EffectPlayers();
 // How long an effect played once lasts before its completion callback (default 1000 ms).
 void SetEffectDuration(long long ms);
+
+// ---- Graphics ------------------------------------------------------------------------------
+//
+// The screen is RGB565, 240 x 320 after Reset. Windows sit on it at a rectangle and have pixels
+// of their own (RGB565, filled with the window's background colour when made); nothing reaches
+// the screen until a GC is shown (or ShowWindow). Handles of windows, GCs and text objects come
+// from one series and are never reused.
+//
+// GCs. Window sub-GCs and client sub-GCs (the client area is the whole window) are views: they
+// draw into their window's pixels, clipped to their rectangle and the window. Window memory GCs
+// (RGB565, the window's size), window sub-memory GCs, overlay GCs (the window's size) and screen
+// sub-GCs (16 or 32 bits per pixel as asked) have pixels of their own, ARGB unless stated, placed
+// at their rectangle. A new GC is cleared to its background colour. Until a GC is given its own
+// colours, opacities or replacement colour it uses its window's, which start as white on black,
+// opaque, without replacement. Opacity levels run from 0 (invisible) to 255 (opaque); other
+// values are clamped. Destroying a window deletes its GCs.
+//
+// Drawing is clipped to the GC. 16-bit bitmaps are copied (blended when the foreground opacity
+// is below 255); 32-bit bitmaps hold premultiplied 0xAARRGGBB words and are blended by their
+// alpha; with a replacement colour they are painted in that colour (its low 24 bits) through
+// their alpha. WmDrawRect outlines in the foreground colour; WmClearGC fills with the background
+// colour, whose alpha (WmSetBgColor32's top byte, opaque for WmSetBgColor) is scaled by the
+// background opacity. _WmCaptureBitmap always gives RGB565; the parts of its rectangle outside
+// the GC read as black.
+//
+// _WmShowGC(h, 1) brings the GC's rectangle to the screen:
+//   - a view copies its part of the window;
+//   - a GC with pixels of its own on a window shows the window's pixels at its place with the GC
+//     composed over them: overlay mode 1 (and no mode) blends each pixel by its alpha; mode 2
+//     shows a pixel wholly when its alpha is at least 128 and not at all below that. Opaque
+//     pixels come through unchanged in both modes;
+//   - a screen sub-GC is composed the same way over what the screen shows.
+// Whatever falls outside the screen is dropped.
+//
+// Text objects are shaped with HarfBuzz and drawn anti-aliased with FreeType in DejaVu Sans
+// (found through fontconfig; characters it lacks come from the best fontconfig fallback).
+// Font ids give pixel sizes: 0 = 12, 1 = 16 (new texts), 2 = 20, 3 = 24, 4 = 32; other ids use 16.
+// Alignment flags: 0 top-left, 0x001 centred horizontally, 0x002 right, 0x200 centred vertically,
+// 0x400 bottom (0x201: centred both ways). Wrap modes: 0 one line per '\n'-separated paragraph,
+// 1 breaks anywhere, 2 breaks at spaces (a word longer than the box breaks anywhere). The action
+// is kept and has no visible effect. Text that does not fit is clipped at the box.
+
+constexpr int kDefaultScreenWidth = 240;
+constexpr int kDefaultScreenHeight = 320;
+
+// A black screen of this size (1 to 4096 pixels each way); false when out of range.
+bool SetScreenSize(int width, int height);
+// A window at {x, y, width, height} on the screen; -1 when the size is not 1 to 4096.
+int CreateWindow(int x, int y, int width, int height);
+bool DestroyWindow(int hWindow);
+// Copies the whole window to the screen.
+bool ShowWindow(int hWindow);
+// RGB565 of a screen or window pixel; 0 outside.
+std::uint16_t ScreenPixel(int x, int y);
+std::uint16_t WindowPixel(int hWindow, int x, int y);
+bool SaveScreenPng(const std::string& path, std::string* error = nullptr);
+
+struct WindowView {
+    int handle;
+    int x, y, width, height;
+};
+std::vector<WindowView> Windows();
+struct GCView {
+    int handle;
+    int window;        // -1 for a screen sub-GC
+    std::string kind;  // "window-sub", "client-sub", "memory", "sub-memory", "overlay", "screen"
+    int x, y, width, height;
+    int overlayMode;  // 0 when none was set
+};
+std::vector<GCView> GCs();
+int TextObjects();
+// Bitmaps made by the host (captures, decoded images) and not yet freed.
+struct BitmapView {
+    const tagWMBITMAP* bitmap;
+    int width, height, bitsPerPixel;
+};
+std::vector<BitmapView> Bitmaps();
+
+// Image files for the host's own use: PNG (alpha kept: 32 bits per pixel), JPEG and GIF (first
+// frame; 32 bits when it has a transparent colour), each side at most 4096 pixels. Opaque images
+// give RGB565. The bitmap is on the platform heap; free it with FreeBitmap (or _WmFreeBitmap).
+tagWMBITMAP* DecodeImage(const void* data, std::size_t size, std::string* error = nullptr);
+tagWMBITMAP* LoadImage(const std::string& path, std::string* error = nullptr);
+void FreeBitmap(tagWMBITMAP* bitmap);
+// Writes a bitmap (16 or 32 bits per pixel) as PNG.
+bool SaveBitmapPng(const tagWMBITMAP* bitmap, const std::string& path,
+                   std::string* error = nullptr);
+
+// ---- Style sets ----------------------------------------------------------------------------
+//
+// The current style set comes from a JSON theme file:
+//   {"name": "...", "items": [{"id": 4097, "color": "#FF336699", "opacity": 255}, ...]}
+// `id` is a number (or a "0x..." string), `color` "#RRGGBB" (opaque) or "#AARRGGBB", `opacity`
+// the item's own level (default 255). Derivations (WsGetStyleItemDerivativeColor): method 0 the
+// colour as is, 1 lighter (each channel `value` percent of the way to 255), 2 darker (`value`
+// percent of the way to 0); value is clamped to 0..100; the alpha byte is kept.
+// Reset loads the default theme shipped beside the host library ("share/callsvc/theme.json"
+// next to its folder, or $TMXHOST_THEME).
+
+// Makes the theme current. On any error (missing file, bad JSON, bad item) the current theme
+// stays and `error` names the file and the problem.
+bool LoadTheme(const std::string& path, std::string* error = nullptr);
+std::string DefaultThemePath();
 
 }  // namespace tmxhost

@@ -54,6 +54,19 @@ bool Untrack(const void* block, const char* path, int line) {
 }  // namespace
 
 namespace detail {
+void* HeapAlloc(std::size_t size, const char* path, int line) {
+    return size > (64u << 20) ? nullptr
+                              : Track(std::calloc(size == 0 ? 1 : size, 1), size, path, line);
+}
+
+std::optional<std::size_t> HeapBlockSize(const void* block) {
+    auto found = State().live.find(block);
+    if (found == State().live.end()) {
+        return std::nullopt;
+    }
+    return found->second.size;
+}
+
 // Blocks still live are forgotten, not freed: an object that leaked may still be referenced.
 void ResetHeap() {
     State().live.clear();

@@ -218,7 +218,12 @@ std::set<std::string> ExportedCFunctions() {
         "CallGetElapsedTime CallCreateTimer CallStartTimer CallDeleteTimer CallCancelTimer "
         "CallIsTimerActive CallIsBgmRunning CallIsInternalUmsAccessible CallIsMtpWorking "
         "CallIsSlideUp CallIsLcdHorizontal CallLedBlink CallLedClear CallVibStart CallVibStop "
-        "CallIsVibStop CallIsEarJackInserted");
+        "CallIsVibStop CallIsEarJackInserted CallCreateTicker CallDestroyTicker CallDrawTicker "
+        "CallShowTicker CallSetBgChangeableStyleItem CallSetPngChangeableStyleItem "
+        "CallSetWinFgChangeableStyleItem CallSetWinBgChangeableStyleItem "
+        "CallSetWinPngChangeableStyleItem CallGetColorChangeableStyleItem "
+        "CallSetFgChangeableStyleItem CallUcsSetIconListItemBgChangeableStyleItem "
+        "CallUcsSetIconListItemPngChangeableStyleItem CallUcsMakePngToRgb565");
     return {std::istream_iterator<std::string>(names), {}};
 }
 

@@ -26,6 +26,16 @@ void HostTest::TearDown() {
     }
     EXPECT_EQ(tmxhost::OpenRegistryHandles(), 0) << "registry handles left open";
     EXPECT_EQ(tmxhost::EffectPlayers(), 0) << "effect-sound players left unreleased";
+    for (const tmxhost::WindowView& window : tmxhost::Windows()) {
+        ADD_FAILURE() << "window " << window.handle << " left alive";
+    }
+    for (const tmxhost::GCView& gc : tmxhost::GCs()) {
+        ADD_FAILURE() << gc.kind << " GC " << gc.handle << " left alive";
+    }
+    EXPECT_EQ(tmxhost::TextObjects(), 0) << "text objects left alive";
+    for (const tmxhost::BitmapView& bitmap : tmxhost::Bitmaps()) {
+        ADD_FAILURE() << "host bitmap " << bitmap.width << "x" << bitmap.height << " left alive";
+    }
 }
 
 void HostTest::Load() {

@@ -7,5 +7,6 @@ int RunSettings(int argc, char** argv, int first);
 int RunDemo(int argc, char** argv, int first);
 int RunDial(int argc, char** argv, int first);
 int RunContacts(int argc, char** argv, int first);
+int RunScreen(int argc, char** argv, int first);
 
 }  // namespace callsvc

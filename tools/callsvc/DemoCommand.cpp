@@ -13,6 +13,7 @@
 #include "CallCommonSvc/Mgr/CallTimer.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallSound.h"
 #include "Commands.h"
+#include "DemoScreen.h"
 #include "ExampleCallApp.h"
 #include "Module.h"
 #include "Options.h"
@@ -32,9 +33,12 @@ const char kUsage[] =
     "network's answers (<-) with their clock times.\n"
     "Last, a call rings in with LED and vibration, is answered on its own audio path (path,\n"
     "mute and volume), hears an effect sound and is released; that timeline also shows the\n"
-    "LED, vibration, sound-state, audio-caller and effect-sound calls.\n"
+    "LED, vibration, sound-state, audio-caller and effect-sound calls. The ringing call is drawn\n"
+    "on the host's screen with the library's widgets: a pane list (name, number, state, photo),\n"
+    "the caller's group as a framed picture and a ticker with a ringing animation.\n"
     "\n"
     "options:\n"
+    "  --screens DIR       write the screen as DIR/NN-STEP.png at each step of the ringing call\n"
     "  --data DIR          data folder to use and keep (default: a new temporary folder,\n"
     "                      removed at exit; unlike the other commands, the demo never\n"
     "                      uses $TMXHOST_DATA_ROOT or ~/.local/share/callsvc)\n"
@@ -269,19 +273,34 @@ std::string AudioCallerText() {
 
 // An incoming call: ring with LED and vibration, answer on the call's audio path, an effect
 // sound, release.
-bool RunRingingCall() {
+bool RunRingingCall(const std::string& screens) {
     Timeline timeline(tmxhost::Now(), {"Tapi", "Am", "Av", "Ssm", "AppSnd"});
+    CallScreen screen(screens);
+    bool screenOk = true;
+    // Each step of the call on the screen, and with --screens in a file.
+    auto show = [&](const std::string& slug) {
+        std::string path, error;
+        if (!screen.Save(slug, path, error)) {
+            screenOk = false;
+            timeline.Step("screen not written: " + error);
+        } else if (!path.empty()) {
+            timeline.Step("screen written to " + path);
+        }
+    };
     tmxhost::SetCallListener([&timeline](const tmxhost::CallView& call) {
         timeline.Event("call " + std::to_string(call.handle) + " " + call.state + " from " +
                        call.number);
     });
     example::CallControl control;
     tmxhost::IncomingCall("+441632960111");
-    timeline.Step("ring: blink the LED and vibrate");
+    timeline.Step("ring: blink the LED and vibrate, draw the call screen");
     bool ok = CallLedBlink() == 1 && CallVibStart(nullptr) == 1;
+    screenOk = screen.Ring("Anna Berg", "+44 1632 960111", "Mobile \xC2\xB7 Family");
+    show("ringing");
     timeline.Step(std::to_string(tmxhost::LedBlinks().size()) + " LED blink and " +
                   std::to_string(tmxhost::Vibrations().size()) + " vibration running");
     tmxhost::RunFor(1500);
+    show("still-ringing");
 
     timeline.Step("answer: LED and vibration off, open the call's audio path");
     ok = CallLedClear() == 1 && CallVibStop() == 1 && ok;
@@ -290,14 +309,20 @@ bool RunRingingCall() {
         example::AudioCall audio;
         audio.SetPath(kPathReceiver, 0);
         ok = audio.OpenPath(kVoicePriority) > 0 && ok;
+        screen.SetState("Connected", "Receiver");
+        show("answered");
         timeline.Step("speaker on, microphone live, volume 4");
         ok = audio.SetPath(kPathSpeaker, 1) == 1 && audio.SetMuteMode(0, 1) == 1 &&
              audio.SetVolume(4) == 1 && ok;
+        screen.SetState("Connected", "Speaker, volume 4");
+        show("speaker");
         timeline.Step(AudioCallerText());
         tmxhost::RunFor(500);
 
         timeline.Step("mute the microphone and play the connect tone once");
         ok = audio.SetMuteMode(1, 1) == 1 && ok;
+        screen.SetState("Muted");
+        show("muted");
         timeline.Step(AudioCallerText());
         {
             CCallSound sound;
@@ -313,6 +338,8 @@ bool RunRingingCall() {
         timeline.Step("release: close the audio path");
         ok = control.Release() == 1 && ok;
         ok = audio.ClosePath(kVoicePriority) == 1 && control.Destroy() == 1 && ok;
+        screen.SetState("Call ended", "Anna Berg");
+        show("ended");
         timeline.Requests();
     }
     tmxhost::SetCallListener({});
@@ -320,7 +347,10 @@ bool RunRingingCall() {
          tmxhost::AudioCallers().empty();
     std::printf("\nLED, vibration and audio caller after the call: %s\n",
                 ok ? "all released" : "NOT as expected");
-    return ok;
+    if (!screenOk) {
+        std::printf("The call screen could not be drawn or written\n");
+    }
+    return ok && screenOk;
 }
 
 }  // namespace
@@ -328,7 +358,8 @@ bool RunRingingCall() {
 int RunDemo(int argc, char** argv, int first) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, first, {}, {}, options, error) || !options.positional.empty()) {
+    if (!ParseOptions(argc, argv, first, {"--screens"}, {}, options, error) ||
+        !options.positional.empty()) {
         std::fprintf(stderr, "callsvc demo: %s\n\n%s",
                      error.empty() ? "unexpected argument" : error.c_str(), kUsage);
         return kExitUsage;
@@ -355,6 +386,13 @@ int RunDemo(int argc, char** argv, int first) {
     std::printf("Data folder %s (%s)\n\n", tmxhost::DataRoot().c_str(),
                 temporary ? "temporary, removed at exit; --data DIR uses and keeps a folder"
                           : "given with --data");
+    const std::string screens = options.Value("--screens");
+    std::error_code failed;
+    if (!screens.empty() && !std::filesystem::create_directories(screens, failed) && failed) {
+        std::fprintf(stderr, "callsvc demo: cannot make %s: %s\n", screens.c_str(),
+                     failed.message().c_str());
+        return kExitFailure;
+    }
     tmxhost::UseRealTime(true);
 
     Module module;
@@ -393,7 +431,7 @@ int RunDemo(int argc, char** argv, int first) {
     bool callsOk = RunCalls();
 
     std::printf("\nAn incoming call with ring, audio path and an effect sound:\n");
-    callsOk = RunRingingCall() && callsOk;
+    callsOk = RunRingingCall(screens) && callsOk;
 
     module.Unload();
     std::printf("\nUnloaded (module class registered: %s)\n",

@@ -19,6 +19,7 @@ const char kUsage[] =
     "  settings    list, get or set the call settings (CallReg.ini)\n"
     "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
     "  contacts    import, generate or look up the address book (caller identification)\n"
+    "  screen      render a call screen described in JSON through the library's widgets\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n"
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "contacts") == 0) {
         return callsvc::RunContacts(argc, argv, 2);
+    }
+    if (std::strcmp(command, "screen") == 0) {
+        return callsvc::RunScreen(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);

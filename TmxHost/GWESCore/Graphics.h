@@ -1,0 +1,54 @@
+// Shared by the graphics host's parts: bitmaps on the platform heap, pixman views of them, and
+// the text renderer's entry points.
+#pragma once
+
+#include <pixman.h>
+
+#include <cstdint>
+#include <string>
+
+#include "CallCommonSvc/Platform/TmxGWESCore.h"
+
+namespace tmxhost::gfx {
+
+// Largest bitmap side the host makes or accepts, in pixels.
+constexpr int kMaxSide = 4096;
+
+// A rectangle in some image's pixel coordinates; empty when w or h is not positive.
+struct Box {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    bool Empty() const { return w <= 0 || h <= 0; }
+};
+
+// The intersection of {x, y, w, h} (64-bit, any size) with `clip`.
+Box Intersect(long long x, long long y, long long w, long long h, const Box& clip);
+
+// A new bitmap on the platform heap (record and pixels, zeroed), freed with _WmFreeBitmap; null
+// when the size is out of range.
+tagWMBITMAP* NewBitmap(int width, int height, int bitsPerPixel, const char* path, int line);
+// Pixman image of a bitmap's pixels, or null when the record is unusable (null pixels, sizes out
+// of range, a heap block too small for them). Rows whose length is not a multiple of 4 bytes are
+// copied, so the image must only be read.
+pixman_image_t* BitmapImage(const tagWMBITMAP* bitmap);
+// Writes `image` (same size) into a bitmap's pixels, converting to its format.
+void StoreImage(pixman_image_t* image, tagWMBITMAP* bitmap);
+
+// RGB565 to pixman's 16-bit colour channels, with `alpha` (0 to 255).
+pixman_color_t Color565(std::uint16_t rgb565, int alpha);
+// 0xAARRGGBB to pixman's premultiplied colour channels, alpha scaled by `opacity` (0 to 255).
+pixman_color_t Color32(std::uint32_t argb, int opacity);
+
+// Text objects: draws `hText` into `dest` inside the box {x, y, w, h}, clipped to `clip` (both in
+// dest pixels), with the text's colour at `opacity`. False for an unknown text handle.
+bool DrawText(int hText, pixman_image_t* dest, long long x, long long y, long long w, long long h,
+              const Box& clip, int opacity);
+void ResetText();
+int LiveTextObjects();
+
+// A fresh handle for any graphics object (windows, GCs, text objects share one series).
+int NextHandle();
+
+}  // namespace tmxhost::gfx

@@ -1,0 +1,56 @@
+// The demo's call screen: a ringing call drawn with the library's widgets, with a PNG of the
+// screen written at each step when a folder is given.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CallCommonSvc/Platform/TmxGWESCore.h"
+
+class CCallPaneList;
+class CCallPicture;
+
+namespace callsvc {
+
+// A bitmap whose pixels the program owns; widgets borrow it.
+struct DemoBitmap {
+    tagWMBITMAP record{};
+    std::vector<std::uint32_t> pixels;  // 16-bit pixels use the low halves of a packed array
+};
+
+class CallScreen {
+public:
+    // `folder` empty: draw only.
+    explicit CallScreen(std::string folder);
+    ~CallScreen();
+
+    // Draws the ringing call: name, number, state and photo panes, the group's picture and the
+    // ringing ticker. False when a widget refused.
+    bool Ring(const std::string& name, const std::string& number, const std::string& group);
+    // Shows a new state line and, unless `ticker` is empty, a still ticker with that text in
+    // place of the ringing one.
+    void SetState(const std::string& state, const std::string& ticker = "");
+    // Writes the screen as DIR/NN-slug.png; the path, or "" when no folder was given. False when
+    // the file could not be written.
+    bool Save(const std::string& slug, std::string& path, std::string& error);
+
+    CallScreen(const CallScreen&) = delete;
+    CallScreen& operator=(const CallScreen&) = delete;
+
+private:
+    bool ShowTicker(const std::string& text, bool animate);
+
+    std::string m_folder;
+    int m_saved = 0;
+    int m_hWindow = -1;
+    CCallPaneList* m_panes = nullptr;
+    CCallPicture* m_picture = nullptr;
+    int m_hTicker = -1;
+    std::vector<std::unique_ptr<DemoBitmap>> m_bitmaps;
+    DemoBitmap* m_band = nullptr;
+    DemoBitmap* m_frames[3] = {};
+};
+
+}  // namespace callsvc
