@@ -179,8 +179,7 @@ bool Flush(OpenFile& file) {
 
 int GetString(const char* name, int hReg, const char* section, const char* key,
               const char* defaultValue, char* dest, int destSize) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
-                                          detail::Arg(defaultValue), detail::Arg(destSize)})) {
+    if (auto fault = detail::Enter(name, hReg, section, key, defaultValue, destSize)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -194,10 +193,11 @@ int GetString(const char* name, int hReg, const char* section, const char* key,
     return value != nullptr ? 1 : 0;
 }
 
+// `logged` is the value as the caller passed it, for the call log.
+template <class Logged>
 int SetValue(const char* name, int hReg, const char* section, const char* key,
-             const std::string& text, std::string loggedValue) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
-                                          std::move(loggedValue)})) {
+             const std::string& text, const Logged& logged) {
+    if (auto fault = detail::Enter(name, hReg, section, key, logged)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -297,10 +297,9 @@ bool ReadRegistry(const std::string& path, std::vector<RegistryEntry>& entries) 
 }  // namespace tmxhost
 
 using namespace tmxhost;
-using detail::Arg;
 
 extern "C" int RegLoad(const char* path, int create) {
-    if (auto fault = detail::Enter("RegLoad", {Arg(path), Arg(create)})) {
+    if (auto fault = detail::Enter("RegLoad", path, create)) {
         return static_cast<int>(*fault);
     }
     std::string full;
@@ -336,14 +335,14 @@ extern "C" int RegLoad(const char* path, int create) {
 }
 
 extern "C" int RegUnload(int hReg) {
-    if (auto fault = detail::Enter("RegUnload", {Arg(hReg)})) {
+    if (auto fault = detail::Enter("RegUnload", hReg)) {
         return static_cast<int>(*fault);
     }
     return State().open.erase(hReg) != 0 ? 1 : 0;
 }
 
 extern "C" int RegFlush(int hReg) {
-    if (auto fault = detail::Enter("RegFlush", {Arg(hReg)})) {
+    if (auto fault = detail::Enter("RegFlush", hReg)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -354,7 +353,7 @@ extern "C" int RegFlush(int hReg) {
 // still be recovered after the file is made anew. A file that another process has replaced
 // since this one last read it is left alone: it is not the file the caller decided to clean.
 extern "C" int RegClean(const char* path) {
-    if (auto fault = detail::Enter("RegClean", {Arg(path)})) {
+    if (auto fault = detail::Enter("RegClean", path)) {
         return static_cast<int>(*fault);
     }
     std::string full;
@@ -391,7 +390,7 @@ extern "C" int RegClean(const char* path) {
 }
 
 extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText) {
-    if (auto fault = detail::Enter("RegSetSection", {Arg(hReg), Arg(section), Arg(bodyText)})) {
+    if (auto fault = detail::Enter("RegSetSection", hReg, section, bodyText)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -404,8 +403,7 @@ extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText
 }
 
 extern "C" int RegGetInt(int hReg, const char* section, const char* key, int defaultValue) {
-    if (auto fault =
-            detail::Enter("RegGetInt", {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
+    if (auto fault = detail::Enter("RegGetInt", hReg, section, key, defaultValue)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -417,13 +415,12 @@ extern "C" int RegGetInt(int hReg, const char* section, const char* key, int def
 }
 
 extern "C" int RegSetInt(int hReg, const char* section, const char* key, int value) {
-    return SetValue("RegSetInt", hReg, section, key, std::to_string(value), Arg(value));
+    return SetValue("RegSetInt", hReg, section, key, std::to_string(value), value);
 }
 
 extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const char* key,
                                            unsigned long long defaultValue) {
-    if (auto fault =
-            detail::Enter("RegGetUint64", {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
+    if (auto fault = detail::Enter("RegGetUint64", hReg, section, key, defaultValue)) {
         return static_cast<unsigned long long>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -436,7 +433,7 @@ extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const 
 
 extern "C" int RegSetUint64(int hReg, const char* section, const char* key,
                             unsigned long long value) {
-    return SetValue("RegSetUint64", hReg, section, key, std::to_string(value), Arg(value));
+    return SetValue("RegSetUint64", hReg, section, key, std::to_string(value), value);
 }
 
 extern "C" int RegGetString(int hReg, const char* section, const char* key,
@@ -446,9 +443,9 @@ extern "C" int RegGetString(int hReg, const char* section, const char* key,
 
 extern "C" int RegSetString(int hReg, const char* section, const char* key, const char* value) {
     if (value == nullptr) {
-        return SetValue("RegSetString", hReg, nullptr, key, "", Arg(value));
+        return SetValue("RegSetString", hReg, nullptr, key, "", value);
     }
-    return SetValue("RegSetString", hReg, section, key, value, Arg(value));
+    return SetValue("RegSetString", hReg, section, key, value, value);
 }
 
 extern "C" int RegGetStringEx(int hReg, const char* section, const char* key,
@@ -458,7 +455,7 @@ extern "C" int RegGetStringEx(int hReg, const char* section, const char* key,
 
 extern "C" int RegSetStringEx(int hReg, const char* section, const char* key, const char* value) {
     if (value == nullptr) {
-        return SetValue("RegSetStringEx", hReg, nullptr, key, "", Arg(value));
+        return SetValue("RegSetStringEx", hReg, nullptr, key, "", value);
     }
-    return SetValue("RegSetStringEx", hReg, section, key, value, Arg(value));
+    return SetValue("RegSetStringEx", hReg, section, key, value, value);
 }

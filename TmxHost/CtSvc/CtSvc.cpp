@@ -10,7 +10,6 @@
 
 namespace tmxhost {
 
-using detail::Arg;
 using detail::Contacts;
 using detail::ContactsState;
 using detail::Statement;
@@ -163,7 +162,7 @@ using namespace tmxhost;
 // The characters at the end of the number that hold the digits compared, so that punctuation
 // ("+44 20 7946 0958") does not shorten the comparison.
 extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
-    if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", pszNumber)) {
         return static_cast<int>(*fault);
     }
     std::string_view number =
@@ -182,7 +181,7 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
     auto& state = detail::ContactsStateOf();
     state.countedNumber = key.Text();
     state.numberCount = 0;
-    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", number.c_str())) {
         state.numberCount = static_cast<int>(*fault);
         return state.numberCount;
     }
@@ -201,8 +200,7 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
 extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery,
                                             CtSvcPhoneNumberRecord* pRecords, int nMax) {
     std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
-    if (auto fault =
-            detail::Enter("CtSvcDbPhoneNumberGetRecords", {Arg(number.c_str()), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetRecords", number.c_str(), nMax)) {
         return static_cast<int>(*fault);
     }
     MatchKey key(number);
@@ -223,7 +221,7 @@ extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery
 }
 
 extern "C" int CtSvcDbPersonGetRecord(int hPerson, CtSvcPersonRecord* pPerson) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetRecord", {Arg(hPerson)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetRecord", hPerson)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
@@ -236,7 +234,7 @@ extern "C" int CtSvcDbPersonGetRecord(int hPerson, CtSvcPersonRecord* pPerson) {
 
 extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPersons, int nCount,
                                         const char*, int) {
-    if (auto fault = detail::Enter("_CtSvcDbPersonGetRecords", {Arg(nPrimaryId), Arg(nCount)})) {
+    if (auto fault = detail::Enter("_CtSvcDbPersonGetRecords", nPrimaryId, nCount)) {
         return static_cast<int>(*fault);
     }
     if (pPersons == nullptr || nCount <= 0) {
@@ -254,7 +252,7 @@ extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPers
 }
 
 extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrimary) {
-    if (auto fault = detail::Enter("CtSvcDbPrimaryGetRecord", {Arg(nPrimaryId)})) {
+    if (auto fault = detail::Enter("CtSvcDbPrimaryGetRecord", nPrimaryId)) {
         return static_cast<int>(*fault);
     }
     if (pPrimary == nullptr) {
@@ -277,7 +275,7 @@ extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrim
 }
 
 extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberRecord* pNumber) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetDefaultPhoneNumber", {Arg(hPerson)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetDefaultPhoneNumber", hPerson)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
@@ -300,7 +298,7 @@ extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberR
 }
 
 extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pGroups, int nMax) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetJoinedGroupList", {Arg(hPerson), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetJoinedGroupList", hPerson, nMax)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
@@ -322,7 +320,7 @@ extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pG
 extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery,
                                             CtSvcGroupMemberRecord* pMembers, int nMax) {
     int primaryId = pQuery != nullptr ? pQuery->nPrimaryId : 0;
-    if (auto fault = detail::Enter("CtSvcDbGroupMemberGetRecords", {Arg(primaryId), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbGroupMemberGetRecords", primaryId, nMax)) {
         return static_cast<int>(*fault);
     }
     if (pQuery == nullptr || pMembers == nullptr || nMax == 0) {
@@ -342,7 +340,7 @@ extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery
 }
 
 extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
-    if (auto fault = detail::Enter("CtSvcDbGroupGetRecord", {Arg(nGroupId)})) {
+    if (auto fault = detail::Enter("CtSvcDbGroupGetRecord", nGroupId)) {
         return static_cast<int>(*fault);
     }
     if (pGroup == nullptr) {
@@ -359,7 +357,7 @@ extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
 
 extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
     int person = pKey != nullptr ? pKey->nPersonIndex : 0;
-    if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", {Arg(person)})) {
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", person)) {
         return static_cast<int>(*fault);
     }
     Statement row = Contacts().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
@@ -372,7 +370,7 @@ extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
 extern "C" int CtSvcDbEtcDataGetRecords(const CtSvcEtcDataKey* pKey, CtSvcEtcDataRecord* pRecords,
                                         int nCount) {
     int person = pKey != nullptr ? pKey->nPersonIndex : 0;
-    if (auto fault = detail::Enter("CtSvcDbEtcDataGetRecords", {Arg(person), Arg(nCount)})) {
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetRecords", person, nCount)) {
         return static_cast<int>(*fault);
     }
     if (pKey == nullptr || pRecords == nullptr || nCount < 0) {
@@ -399,7 +397,7 @@ extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
     auto& state = detail::ContactsStateOf();
     state.countedEmail = address;
     state.emailCount = 0;
-    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", {Arg(address.c_str())})) {
+    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", address.c_str())) {
         state.emailCount = static_cast<int>(*fault);
         return state.emailCount;
     }
@@ -415,8 +413,7 @@ extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
 extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
                                              CtSvcEmailRecord* pRecords, int nMax) {
     std::string address(pQuery != nullptr ? Field(pQuery->szAddress) : "");
-    if (auto fault =
-            detail::Enter("CtSvcDbEmailAddressGetRecords", {Arg(address.c_str()), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetRecords", address.c_str(), nMax)) {
         return static_cast<int>(*fault);
     }
     if (pQuery == nullptr || pRecords == nullptr) {
@@ -483,21 +480,21 @@ bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
 }  // namespace
 
 extern "C" int CtSvcDbFdnGetRecordByPhoneNumber(const char* pszNumber, CtSvcFdnRecord* pFdn) {
-    if (auto fault = detail::Enter("CtSvcDbFdnGetRecordByPhoneNumber", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecordByPhoneNumber", pszNumber)) {
         return static_cast<int>(*fault);
     }
     return pFdn != nullptr && FindFdn(pszNumber, pFdn) ? 1 : 0;
 }
 
 extern "C" int CtSvcDbFdnCheckIsAvailFdnNumber(const char* pszNumber) {
-    if (auto fault = detail::Enter("CtSvcDbFdnCheckIsAvailFdnNumber", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnCheckIsAvailFdnNumber", pszNumber)) {
         return static_cast<int>(*fault);
     }
     return FindFdn(pszNumber, nullptr) ? 1 : 0;
 }
 
 extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
-    if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", {Arg(nId)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", nId)) {
         return static_cast<int>(*fault);
     }
     Statement row = Contacts().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
@@ -512,7 +509,7 @@ extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
 }
 
 extern "C" int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn) {
-    if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", {Arg(nIndex)})) {
+    if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", nIndex)) {
         return static_cast<int>(*fault);
     }
     Statement row = Contacts().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
