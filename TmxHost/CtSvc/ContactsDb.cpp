@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "HostInternal.h"
 
@@ -234,6 +235,7 @@ void ContactsDb::Note(int code) {
 }
 
 void ContactsDb::Close() {
+    EndRead();
     for (auto& [sql, statement] : m_statements) {
         sqlite3_finalize(statement);
     }
@@ -245,6 +247,43 @@ void ContactsDb::Close() {
     m_path.clear();
     m_problem = ContactsProblem::kNone;
     m_problemMessage.clear();
+}
+
+namespace {
+long long SteadyNanoseconds() {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+}  // namespace
+
+bool ContactsDb::BeginRead() {
+    if (m_db == nullptr) {
+        return false;
+    }
+    const long long now = SteadyNanoseconds();
+    if (m_reading && sqlite3_get_autocommit(m_db) == 0 &&
+        now - m_readSince <= kSnapshotMs * 1000000) {
+        return false;
+    }
+    EndRead();
+    if (sqlite3_get_autocommit(m_db) == 0) {
+        return false;  // some other transaction is open; its reads are its own
+    }
+    m_reading = Prepare("BEGIN").Run();
+    m_readSince = now;
+    return m_reading;
+}
+
+void ContactsDb::EndRead() {
+    if (!m_reading) {
+        return;
+    }
+    m_reading = false;
+    // A failed read may have ended the transaction already.
+    if (m_db != nullptr && sqlite3_get_autocommit(m_db) == 0 && !Prepare("COMMIT").Run()) {
+        Execute("ROLLBACK");
+    }
 }
 
 void ContactsDb::SetBusyTimeout(int ms) {

@@ -10,7 +10,7 @@
 
 namespace tmxhost {
 
-using detail::Contacts;
+using detail::ContactsReader;
 using detail::ContactsState;
 using detail::Statement;
 
@@ -21,17 +21,40 @@ ContactsState& ContactsStateOf() {
     return state;
 }
 
-ContactsDb& Contacts() {
+namespace {
+ContactsDb& Opened() {
     ContactsState& state = ContactsStateOf();
     if (!state.db.IsOpen() && !state.fileChosen) {
         state.db.Open("", true, state.busyTimeout, nullptr);
     }
     return state.db;
 }
+}  // namespace
+
+ContactsDb& Contacts() {
+    ContactsDb& db = Opened();
+    db.EndRead();
+    return db;
+}
+
+ContactsDb& ContactsReader() {
+    ContactsDb& db = Opened();
+    ContactsState& state = ContactsStateOf();
+    if (db.BeginRead() && !state.endReadPending) {
+        // The program's loop runs this once the current callback returns.
+        state.endReadPending = true;
+        Schedule(0, [] {
+            ContactsStateOf().endReadPending = false;
+            ContactsStateOf().db.EndRead();
+        });
+    }
+    return db;
+}
 
 void ResetContacts() {
     ContactsState& state = ContactsStateOf();
     state.db.Close();
+    state.endReadPending = false;  // the timers' reset drops the event
     state.fileChosen = false;
     state.digitsToCompare = 8;
     state.busyTimeout = 0;
@@ -142,7 +165,7 @@ void FillGroup(const Statement& row, CtSvcGroupRecord& group) {
 
 // The person a handle names: its index, and its storage when the handle carries one.
 bool FindPerson(int hPerson, CtSvcPersonRecord& person) {
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
         "FROM person WHERE id = ?1");
     row.Bind(1, hPerson & CTSVC_PERSON_INDEX_MASK);
@@ -188,8 +211,8 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
     if (pQuery == nullptr || key.Empty()) {
         return 0;
     }
-    Statement row =
-        Contacts().Prepare("SELECT count(*) FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
+    Statement row = ContactsReader().Prepare(
+        "SELECT count(*) FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
     if (row.Bind(1, key.low).Bind(2, key.high).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -208,7 +231,7 @@ extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery
         return 0;
     }
     auto& state = detail::ContactsStateOf();
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
         "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2 ORDER BY id LIMIT ?3");
     row.Bind(1, key.low).Bind(2, key.high);
@@ -240,7 +263,7 @@ extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPers
     if (pPersons == nullptr || nCount <= 0) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
         "FROM person WHERE primary_id = ?1 ORDER BY id LIMIT ?2");
     row.Bind(1, nPrimaryId).Bind(2, nCount);
@@ -258,7 +281,7 @@ extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrim
     if (pPrimary == nullptr) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT dev_type, first, last, image, (SELECT count(*) FROM person WHERE primary_id = ?1) "
         "FROM contact WHERE id = ?1");
     if (row.Bind(1, nPrimaryId).Step() != SQLITE_ROW) {
@@ -283,7 +306,7 @@ extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberR
         return 0;
     }
     // The person's first number; a person without numbers has an empty one.
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
         "FROM phone_number WHERE person_id = ?1 ORDER BY id LIMIT 1");
     if (row.Bind(1, person.nIndex).Step() == SQLITE_ROW) {
@@ -305,7 +328,7 @@ extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pG
     if (pGroups == nullptr || nMax <= 0 || !FindPerson(hPerson, person)) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT g.id, g.name, g.ringtone, g.vibration FROM group_member m "
         "JOIN contact_group g ON g.id = m.group_id WHERE m.primary_id = ?1 ORDER BY m.rowid "
         "LIMIT ?2");
@@ -326,7 +349,7 @@ extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery
     if (pQuery == nullptr || pMembers == nullptr || nMax == 0) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT group_id FROM group_member WHERE primary_id = ?1 ORDER BY rowid LIMIT ?2");
     row.Bind(1, primaryId).Bind(2, nMax);
     int filled = 0;
@@ -346,8 +369,8 @@ extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
     if (pGroup == nullptr) {
         return 0;
     }
-    Statement row =
-        Contacts().Prepare("SELECT id, name, ringtone, vibration FROM contact_group WHERE id = ?1");
+    Statement row = ContactsReader().Prepare(
+        "SELECT id, name, ringtone, vibration FROM contact_group WHERE id = ?1");
     if (row.Bind(1, nGroupId).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -360,7 +383,7 @@ extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
     if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", person)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
     if (pKey == nullptr || row.Bind(1, person).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -376,7 +399,7 @@ extern "C" int CtSvcDbEtcDataGetRecords(const CtSvcEtcDataKey* pKey, CtSvcEtcDat
     if (pKey == nullptr || pRecords == nullptr || nCount < 0) {
         return -1;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, type, value FROM etc_data WHERE person_id = ?1 ORDER BY id LIMIT ?2");
     row.Bind(1, person).Bind(2, nCount);
     int filled = 0;
@@ -402,7 +425,7 @@ extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
         return state.emailCount;
     }
     Statement row =
-        Contacts().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
+        ContactsReader().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
     if (pQuery == nullptr || row.Bind(1, address).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -420,7 +443,7 @@ extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
         return 0;
     }
     auto& state = detail::ContactsStateOf();
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, address FROM email WHERE address = ?1 COLLATE NOCASE "
         "ORDER BY id LIMIT ?2");
     row.Bind(1, address).Bind(2, Limit(nMax, address, state.countedEmail, state.emailCount));
@@ -460,7 +483,7 @@ bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
     }
     std::string key = FdnKey(dialled);
     Statement row =
-        Contacts().Prepare("SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id");
+        ContactsReader().Prepare("SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id");
     row.Bind(1, digits);
     int step;
     while ((step = row.Step()) == SQLITE_ROW && FdnKey(row.Text(2)) != key) {
@@ -497,7 +520,7 @@ extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
     if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", nId)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
     if (pFdn == nullptr || row.Bind(1, nId).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -512,7 +535,7 @@ extern "C" int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn) {
     if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", nIndex)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
     if (pSdn == nullptr || row.Bind(1, nIndex).Step() != SQLITE_ROW) {
         return 0;
     }
