@@ -231,14 +231,24 @@ extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery
         return 0;
     }
     auto& state = detail::ContactsStateOf();
+    // The index yields the rows in key order; the first `limit` by id are kept in order here,
+    // which spares SQLite a temporary table for an ORDER BY on every lookup.
     Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
-        "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2 ORDER BY id LIMIT ?3");
+        "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
     row.Bind(1, key.low).Bind(2, key.high);
-    row.Bind(3, Limit(nMax, key.Text(), state.countedNumber, state.numberCount));
+    const long long limit = Limit(nMax, key.Text(), state.countedNumber, state.numberCount);
     int filled = 0;
-    while (row.Step() == SQLITE_ROW) {
-        FillNumber(row, pRecords[filled++]);
+    while (row.Step() == SQLITE_ROW && limit > 0) {
+        const long long id = row.Int(0);
+        if (filled == limit && id >= pRecords[filled - 1].nDataId) {
+            continue;
+        }
+        int at = filled < limit ? filled++ : filled - 1;
+        for (; at > 0 && pRecords[at - 1].nDataId > id; --at) {
+            pRecords[at] = pRecords[at - 1];
+        }
+        FillNumber(row, pRecords[at]);
     }
     return filled;
 }

@@ -258,6 +258,31 @@ TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
     EXPECT_EQ(fetched(), 11);
 }
 
+// Numbers sharing the compared digits come back as the first ones by id, in order of id, though
+// the index holds them in another order.
+TEST_F(ContactsHost, MatchingNumbersComeFirstByIdWhateverTheirDigits) {
+    for (const char* prefix : {"3", "1", "4", "2"}) {
+        tmxhost::AddContact(Person(prefix, "", std::string(prefix) + "2079460958"));
+    }
+    CtSvcPhoneNumberRecord number{};
+    std::strcpy(number.PhoneNumberInfo.szPhoneNumber, "79460958");
+    const struct {
+        int max;
+        std::vector<int> ids;
+    } cases[] = {{0, {}},        {1, {1}},          {2, {1, 2}},
+                 {3, {1, 2, 3}}, {4, {1, 2, 3, 4}}, {9, {1, 2, 3, 4}}};
+    for (const auto& c : cases) {
+        CtSvcPhoneNumberRecord numbers[9];
+        const int filled = CtSvcDbPhoneNumberGetRecords(&number, numbers, c.max);
+        std::vector<int> ids;
+        for (int i = 0; i < filled; ++i) {
+            ids.push_back(numbers[i].nDataId);
+            EXPECT_EQ(numbers[i].nPrimaryId, numbers[i].nDataId) << c.max;
+        }
+        EXPECT_EQ(ids, c.ids) << c.max;
+    }
+}
+
 TEST_F(ContactsHost, ShortCodesNeverNameTheContactWhoseNumberEndsWithThem) {
     tmxhost::AddContact(Person("Anna", "", "+44 20 7946 0112"));
     tmxhost::AddContact(Person("Bob", "", "+44 20 7946 0958"));
