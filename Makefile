@@ -63,7 +63,9 @@ asan: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD)
-	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench; do ./$(BENCH_BUILD)/bin/$$b || exit 1; done
+	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench callsvc_timer_bench; do \
+	  ./$(BENCH_BUILD)/bin/$$b || exit 1; \
+	done
 
 # libFuzzer harnesses, built with clang; not part of CI. Each fuzzer:corpus pair runs for
 # FUZZ_SECONDS on its own corpus, seeded from fuzz/corpus/CORPUS when that exists. A finding, or

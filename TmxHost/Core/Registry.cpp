@@ -16,7 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <ctime>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "../Control/HostInternal.h"
@@ -44,11 +46,36 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// The last parsed copy of a file, reused while the file is unchanged. A copy is trusted on
+// `stat` alone only when the file's status change time lies well before the moment the bytes
+// were read: a change made after that moment carries a later time, whatever the granularity of
+// file timestamps, so an in-place rewrite of the same size in the same tick (or a reused inode)
+// is never taken for the old file. Otherwise the file is read and compared byte for byte.
+struct ParsedCopy {
+    FileIdentity identity;
+    long long changed = 0;  // st_ctim in ns
+    long long readAt = 0;   // CLOCK_REALTIME in ns before the bytes were read; 0: never trusted
+    std::string bytes;
+    std::shared_ptr<IniFile> ini;  // shared with handles, never changed once cached
+};
+
+// Longer than the coarsest timestamp tick of the kernel's file times (10 ms at HZ=100).
+constexpr long long kTimestampSlack = 50'000'000;
+
 struct OpenFile {
     std::string path;
-    IniFile ini;                  // the file as loaded, with this handle's changes
+    // The file as loaded, with this handle's changes. Shared with the parsed copy until the
+    // handle changes it (see Own).
+    std::shared_ptr<IniFile> ini;
     std::vector<Change> changes;  // made since the last successful flush
     bool create = false;          // a new file: its first flush must not replace another
+
+    IniFile& Own() {
+        if (ini.use_count() != 1) {
+            ini = std::make_shared<IniFile>(*ini);
+        }
+        return *ini;
+    }
 };
 
 struct RegistryState {
@@ -59,6 +86,7 @@ struct RegistryState {
     std::set<std::string> swept;               // files whose stale temporaries were removed
     std::map<std::string, FileIdentity> seen;  // each file as this process last read or wrote
     std::vector<std::string> backups;          // made by RegClean, not yet taken
+    std::map<std::string, ParsedCopy> parsed;  // by full path
 };
 
 RegistryState& State() {
@@ -123,13 +151,48 @@ FileIdentity IdentityOf(const struct stat& info) {
                         info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
 }
 
-void Remember(const std::string& path, const struct stat* read = nullptr) {
-    struct stat info;
-    if (read != nullptr) {
-        State().seen[path] = IdentityOf(*read);
-    } else if (::stat(path.c_str(), &info) == 0) {
-        State().seen[path] = IdentityOf(info);
+void Remember(const std::string& path, const struct stat& read) {
+    State().seen[path] = IdentityOf(read);
+}
+
+long long ChangeTimeOf(const struct stat& info) {
+    return info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
+}
+
+long long RealTimeNow() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// The cached parse of `full` when `stat` alone shows the file unchanged since it was read.
+std::shared_ptr<IniFile> TrustedCopy(const std::string& full, struct stat& info) {
+    auto it = State().parsed.find(full);
+    if (it == State().parsed.end() || ::stat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return nullptr;
     }
+    const ParsedCopy& copy = it->second;
+    const long long changed = ChangeTimeOf(info);
+    if (!(copy.identity == IdentityOf(info)) || changed != copy.changed ||
+        changed + kTimestampSlack >= copy.readAt) {
+        return nullptr;
+    }
+    return copy.ini;
+}
+
+// The parse of `bytes`, read from `full` at `readAt` with status `info`: the cached one when the
+// bytes are the same, else a new one that replaces it.
+std::shared_ptr<IniFile> ParsedFrom(const std::string& full, std::string&& bytes,
+                                    const struct stat& info, long long readAt) {
+    ParsedCopy& copy = State().parsed[full];
+    if (copy.ini == nullptr || copy.bytes != bytes) {
+        copy.ini = std::make_shared<IniFile>(IniFile::Parse(bytes));
+        copy.bytes = std::move(bytes);
+    }
+    copy.identity = IdentityOf(info);
+    copy.changed = ChangeTimeOf(info);
+    copy.readAt = readAt;
+    return copy.ini;
 }
 
 void Apply(IniFile& ini, const Change& change) {
@@ -154,33 +217,44 @@ bool Flush(OpenFile& file) {
         return false;
     }
     std::string bytes;
+    IniFile merged;
     if (ReadFile(target, bytes)) {
         if (file.create) {
             return false;  // another writer made the file first; its contents stay
         }
+        auto cached = State().parsed.find(file.path);
+        merged = cached != State().parsed.end() && cached->second.bytes == bytes
+                     ? *cached->second.ini
+                     : IniFile::Parse(bytes);
     } else if (errno != ENOENT) {
         return false;
-    } else {
-        bytes.clear();
     }
-    IniFile merged = IniFile::Parse(bytes);
     for (const Change& change : file.changes) {
         Apply(merged, change);
     }
-    if (!WriteFileAtomically(target, merged.Serialize())) {
+    std::string written = merged.Serialize();
+    if (!WriteFileAtomically(target, written)) {
         return false;
     }
-    Remember(file.path);
-    file.ini = std::move(merged);
+    file.ini = std::make_shared<IniFile>(std::move(merged));
     file.changes.clear();
     file.create = false;
+    struct stat info;
+    if (::stat(file.path.c_str(), &info) == 0) {
+        Remember(file.path, info);
+        // Kept for the next load, which still reads the file once before trusting the copy:
+        // the file may have changed between the rename and this stat.
+        State().parsed[file.path] =
+            ParsedCopy{IdentityOf(info), ChangeTimeOf(info), 0, std::move(written), file.ini};
+    } else {
+        State().parsed.erase(file.path);
+    }
     return true;
 }
 
 int GetString(const char* name, int hReg, const char* section, const char* key,
               const char* defaultValue, char* dest, int destSize) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
-                                          detail::Arg(defaultValue), detail::Arg(destSize)})) {
+    if (auto fault = detail::Enter(name, hReg, section, key, defaultValue, destSize)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -188,16 +262,17 @@ int GetString(const char* name, int hReg, const char* section, const char* key,
         return 0;
     }
     const std::string* value =
-        section != nullptr && key != nullptr ? file->ini.Find(section, key) : nullptr;
+        section != nullptr && key != nullptr ? file->ini->Find(section, key) : nullptr;
     const char* text = value != nullptr ? value->c_str() : defaultValue;
     AcStrcpyEx(dest, static_cast<unsigned>(destSize), text, __FILE__, __LINE__);
     return value != nullptr ? 1 : 0;
 }
 
+// `logged` is the value as the caller passed it, for the call log.
+template <class Logged>
 int SetValue(const char* name, int hReg, const char* section, const char* key,
-             const std::string& text, std::string loggedValue) {
-    if (auto fault = detail::Enter(name, {detail::Arg(hReg), detail::Arg(section), detail::Arg(key),
-                                          std::move(loggedValue)})) {
+             const std::string& text, const Logged& logged) {
+    if (auto fault = detail::Enter(name, hReg, section, key, logged)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -205,7 +280,7 @@ int SetValue(const char* name, int hReg, const char* section, const char* key,
         return 0;
     }
     file->changes.push_back(Change{false, section, key, text});
-    Apply(file->ini, file->changes.back());
+    Apply(file->Own(), file->changes.back());
     return 1;
 }
 
@@ -219,6 +294,7 @@ void ResetRegistry() {
     state.swept.clear();
     state.seen.clear();
     state.backups.clear();
+    state.parsed.clear();
     RemoveOwnedRoot();
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern =
@@ -297,10 +373,9 @@ bool ReadRegistry(const std::string& path, std::vector<RegistryEntry>& entries) 
 }  // namespace tmxhost
 
 using namespace tmxhost;
-using detail::Arg;
 
 extern "C" int RegLoad(const char* path, int create) {
-    if (auto fault = detail::Enter("RegLoad", {Arg(path), Arg(create)})) {
+    if (auto fault = detail::Enter("RegLoad", path, create)) {
         return static_cast<int>(*fault);
     }
     std::string full;
@@ -310,14 +385,19 @@ extern "C" int RegLoad(const char* path, int create) {
     if (State().swept.insert(full).second) {
         RemoveStaleTemporaries(full);
     }
+    std::shared_ptr<IniFile> ini;
     std::string bytes;
     struct stat read;
-    if (ReadFile(full, bytes, &read)) {
+    long long readAt = RealTimeNow();
+    if ((ini = TrustedCopy(full, read)) != nullptr || ReadFile(full, bytes, &read)) {
         // Creating means making a new file: one that is there already is left alone.
         if (create) {
             return INVALID_HOBJ;
         }
-        Remember(full, &read);
+        Remember(full, read);
+        if (ini == nullptr) {
+            ini = ParsedFrom(full, std::move(bytes), read, readAt);
+        }
     } else {
         // Only a missing file is created, and only in memory: it reaches the disk with the
         // first successful flush, so a file that could not be written is never left half made.
@@ -327,23 +407,23 @@ extern "C" int RegLoad(const char* path, int create) {
             !S_ISDIR(info.st_mode)) {
             return INVALID_HOBJ;
         }
-        bytes.clear();
+        ini = std::make_shared<IniFile>();
     }
     RegistryState& state = State();
     int handle = state.nextHandle++;
-    state.open[handle] = OpenFile{full, IniFile::Parse(bytes), {}, create != 0};
+    state.open[handle] = OpenFile{full, std::move(ini), {}, create != 0};
     return handle;
 }
 
 extern "C" int RegUnload(int hReg) {
-    if (auto fault = detail::Enter("RegUnload", {Arg(hReg)})) {
+    if (auto fault = detail::Enter("RegUnload", hReg)) {
         return static_cast<int>(*fault);
     }
     return State().open.erase(hReg) != 0 ? 1 : 0;
 }
 
 extern "C" int RegFlush(int hReg) {
-    if (auto fault = detail::Enter("RegFlush", {Arg(hReg)})) {
+    if (auto fault = detail::Enter("RegFlush", hReg)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -354,7 +434,7 @@ extern "C" int RegFlush(int hReg) {
 // still be recovered after the file is made anew. A file that another process has replaced
 // since this one last read it is left alone: it is not the file the caller decided to clean.
 extern "C" int RegClean(const char* path) {
-    if (auto fault = detail::Enter("RegClean", {Arg(path)})) {
+    if (auto fault = detail::Enter("RegClean", path)) {
         return static_cast<int>(*fault);
     }
     std::string full;
@@ -386,12 +466,13 @@ extern "C" int RegClean(const char* path) {
         ::close(dir);
     }
     State().seen.erase(full);
+    State().parsed.erase(full);
     State().backups.push_back(backup);
     return 1;
 }
 
 extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText) {
-    if (auto fault = detail::Enter("RegSetSection", {Arg(hReg), Arg(section), Arg(bodyText)})) {
+    if (auto fault = detail::Enter("RegSetSection", hReg, section, bodyText)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
@@ -399,36 +480,34 @@ extern "C" int RegSetSection(int hReg, const char* section, const char* bodyText
         return 0;
     }
     file->changes.push_back(Change{true, section, "", bodyText != nullptr ? bodyText : ""});
-    Apply(file->ini, file->changes.back());
+    Apply(file->Own(), file->changes.back());
     return 1;
 }
 
 extern "C" int RegGetInt(int hReg, const char* section, const char* key, int defaultValue) {
-    if (auto fault =
-            detail::Enter("RegGetInt", {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
+    if (auto fault = detail::Enter("RegGetInt", hReg, section, key, defaultValue)) {
         return static_cast<int>(*fault);
     }
     OpenFile* file = Handle(hReg);
     const std::string* text = file != nullptr && section != nullptr && key != nullptr
-                                  ? file->ini.Find(section, key)
+                                  ? file->ini->Find(section, key)
                                   : nullptr;
     int value = 0;
     return text != nullptr && ParseNumber(*text, value) ? value : defaultValue;
 }
 
 extern "C" int RegSetInt(int hReg, const char* section, const char* key, int value) {
-    return SetValue("RegSetInt", hReg, section, key, std::to_string(value), Arg(value));
+    return SetValue("RegSetInt", hReg, section, key, std::to_string(value), value);
 }
 
 extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const char* key,
                                            unsigned long long defaultValue) {
-    if (auto fault =
-            detail::Enter("RegGetUint64", {Arg(hReg), Arg(section), Arg(key), Arg(defaultValue)})) {
+    if (auto fault = detail::Enter("RegGetUint64", hReg, section, key, defaultValue)) {
         return static_cast<unsigned long long>(*fault);
     }
     OpenFile* file = Handle(hReg);
     const std::string* text = file != nullptr && section != nullptr && key != nullptr
-                                  ? file->ini.Find(section, key)
+                                  ? file->ini->Find(section, key)
                                   : nullptr;
     unsigned long long value = 0;
     return text != nullptr && ParseNumber(*text, value) ? value : defaultValue;
@@ -436,7 +515,7 @@ extern "C" unsigned long long RegGetUint64(int hReg, const char* section, const 
 
 extern "C" int RegSetUint64(int hReg, const char* section, const char* key,
                             unsigned long long value) {
-    return SetValue("RegSetUint64", hReg, section, key, std::to_string(value), Arg(value));
+    return SetValue("RegSetUint64", hReg, section, key, std::to_string(value), value);
 }
 
 extern "C" int RegGetString(int hReg, const char* section, const char* key,
@@ -446,9 +525,9 @@ extern "C" int RegGetString(int hReg, const char* section, const char* key,
 
 extern "C" int RegSetString(int hReg, const char* section, const char* key, const char* value) {
     if (value == nullptr) {
-        return SetValue("RegSetString", hReg, nullptr, key, "", Arg(value));
+        return SetValue("RegSetString", hReg, nullptr, key, "", value);
     }
-    return SetValue("RegSetString", hReg, section, key, value, Arg(value));
+    return SetValue("RegSetString", hReg, section, key, value, value);
 }
 
 extern "C" int RegGetStringEx(int hReg, const char* section, const char* key,
@@ -458,7 +537,7 @@ extern "C" int RegGetStringEx(int hReg, const char* section, const char* key,
 
 extern "C" int RegSetStringEx(int hReg, const char* section, const char* key, const char* value) {
     if (value == nullptr) {
-        return SetValue("RegSetStringEx", hReg, nullptr, key, "", Arg(value));
+        return SetValue("RegSetStringEx", hReg, nullptr, key, "", value);
     }
-    return SetValue("RegSetStringEx", hReg, section, key, value, Arg(value));
+    return SetValue("RegSetStringEx", hReg, section, key, value, value);
 }

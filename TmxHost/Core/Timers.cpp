@@ -204,7 +204,9 @@ void RunFor(long long ms) {
                 wake = timer.due;
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(wake > now ? wake - now : 0));
+        // To the very instant the next timer is due: a sleep of whole milliseconds from the
+        // truncated clock would wake up to a millisecond late.
+        std::this_thread::sleep_until(state.realStart + std::chrono::milliseconds(wake));
     }
 }
 

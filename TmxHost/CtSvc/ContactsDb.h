@@ -53,6 +53,9 @@ private:
     ContactsDb* m_owner;
 };
 
+// The longest a read transaction of the platform calls is kept, in ms of real time.
+constexpr long long kSnapshotMs = 5;
+
 class ContactsDb {
 public:
     ~ContactsDb() { Close(); }
@@ -71,6 +74,13 @@ public:
     // Notes the problem an SQLite result code stands for, unless one is noted already.
     void Note(int code);
 
+    // Opens a read transaction unless one is open, so that the queries until EndRead share
+    // one snapshot and take the file's locks once. True when a new one was opened. One
+    // older than kSnapshotMs is ended first, so that a reader never lags the file for long.
+    bool BeginRead();
+    // Ends the read transaction, if one is open.
+    void EndRead();
+
     // A cached statement; not Ok() when the database is closed or the SQL does not prepare.
     Statement Prepare(const char* sql);
     bool Execute(const char* sql);
@@ -82,6 +92,8 @@ private:
 
     sqlite3* m_db = nullptr;
     std::string m_path;
+    bool m_reading = false;
+    long long m_readSince = 0;  // steady clock, ns
     std::map<const char*, sqlite3_stmt*> m_statements;
     ContactsProblem m_problem = ContactsProblem::kNone;
     std::string m_problemMessage;
@@ -90,7 +102,9 @@ private:
 // The contacts service's state.
 struct ContactsState {
     ContactsDb db;
-    bool fileChosen = false;  // a file was chosen: no in-memory fallback when it failed to open
+    bool fileChosen = false;
+    bool endReadPending = false;  // a host event will end the read transaction  // a file was
+                                  // chosen: no in-memory fallback when it failed to open
     int digitsToCompare = 8;
     int busyTimeout = 0;
     // The last count answered per query kind, which bounds a fetch of "all" rows.
@@ -101,8 +115,11 @@ struct ContactsState {
 };
 ContactsState& ContactsStateOf();
 
-// The database the platform calls and the control API use; opened in memory on first use
-// after a reset.
+// The database the control API uses; opened in memory on first use after a reset. Ends the
+// platform calls' read transaction, so that changes are committed on their own.
 ContactsDb& Contacts();
+// The database for the platform calls' queries, in a read transaction that lasts until the
+// host's next turn (a zero-delay host event), the next control call, or kSnapshotMs.
+ContactsDb& ContactsReader();
 
 }  // namespace tmxhost::detail

@@ -10,8 +10,7 @@
 
 namespace tmxhost {
 
-using detail::Arg;
-using detail::Contacts;
+using detail::ContactsReader;
 using detail::ContactsState;
 using detail::Statement;
 
@@ -22,17 +21,40 @@ ContactsState& ContactsStateOf() {
     return state;
 }
 
-ContactsDb& Contacts() {
+namespace {
+ContactsDb& Opened() {
     ContactsState& state = ContactsStateOf();
     if (!state.db.IsOpen() && !state.fileChosen) {
         state.db.Open("", true, state.busyTimeout, nullptr);
     }
     return state.db;
 }
+}  // namespace
+
+ContactsDb& Contacts() {
+    ContactsDb& db = Opened();
+    db.EndRead();
+    return db;
+}
+
+ContactsDb& ContactsReader() {
+    ContactsDb& db = Opened();
+    ContactsState& state = ContactsStateOf();
+    if (db.BeginRead() && !state.endReadPending) {
+        // The program's loop runs this once the current callback returns.
+        state.endReadPending = true;
+        Schedule(0, [] {
+            ContactsStateOf().endReadPending = false;
+            ContactsStateOf().db.EndRead();
+        });
+    }
+    return db;
+}
 
 void ResetContacts() {
     ContactsState& state = ContactsStateOf();
     state.db.Close();
+    state.endReadPending = false;  // the timers' reset drops the event
     state.fileChosen = false;
     state.digitsToCompare = 8;
     state.busyTimeout = 0;
@@ -143,7 +165,7 @@ void FillGroup(const Statement& row, CtSvcGroupRecord& group) {
 
 // The person a handle names: its index, and its storage when the handle carries one.
 bool FindPerson(int hPerson, CtSvcPersonRecord& person) {
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
         "FROM person WHERE id = ?1");
     row.Bind(1, hPerson & CTSVC_PERSON_INDEX_MASK);
@@ -163,7 +185,7 @@ using namespace tmxhost;
 // The characters at the end of the number that hold the digits compared, so that punctuation
 // ("+44 20 7946 0958") does not shorten the comparison.
 extern "C" int CtSvcGetDigitsCount2Compare(const char* pszNumber) {
-    if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcGetDigitsCount2Compare", pszNumber)) {
         return static_cast<int>(*fault);
     }
     std::string_view number =
@@ -182,15 +204,15 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
     auto& state = detail::ContactsStateOf();
     state.countedNumber = key.Text();
     state.numberCount = 0;
-    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", {Arg(number.c_str())})) {
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetCount", number.c_str())) {
         state.numberCount = static_cast<int>(*fault);
         return state.numberCount;
     }
     if (pQuery == nullptr || key.Empty()) {
         return 0;
     }
-    Statement row =
-        Contacts().Prepare("SELECT count(*) FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
+    Statement row = ContactsReader().Prepare(
+        "SELECT count(*) FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
     if (row.Bind(1, key.low).Bind(2, key.high).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -201,8 +223,7 @@ extern "C" int CtSvcDbPhoneNumberGetCount(const CtSvcPhoneNumberRecord* pQuery) 
 extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery,
                                             CtSvcPhoneNumberRecord* pRecords, int nMax) {
     std::string number(pQuery != nullptr ? Field(pQuery->PhoneNumberInfo.szPhoneNumber) : "");
-    if (auto fault =
-            detail::Enter("CtSvcDbPhoneNumberGetRecords", {Arg(number.c_str()), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbPhoneNumberGetRecords", number.c_str(), nMax)) {
         return static_cast<int>(*fault);
     }
     MatchKey key(number);
@@ -210,20 +231,30 @@ extern "C" int CtSvcDbPhoneNumberGetRecords(const CtSvcPhoneNumberRecord* pQuery
         return 0;
     }
     auto& state = detail::ContactsStateOf();
-    Statement row = Contacts().Prepare(
+    // The index yields the rows in key order; the first `limit` by id are kept in order here,
+    // which spares SQLite a temporary table for an ORDER BY on every lookup.
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
-        "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2 ORDER BY id LIMIT ?3");
+        "FROM phone_number WHERE rdigits BETWEEN ?1 AND ?2");
     row.Bind(1, key.low).Bind(2, key.high);
-    row.Bind(3, Limit(nMax, key.Text(), state.countedNumber, state.numberCount));
+    const long long limit = Limit(nMax, key.Text(), state.countedNumber, state.numberCount);
     int filled = 0;
-    while (row.Step() == SQLITE_ROW) {
-        FillNumber(row, pRecords[filled++]);
+    while (row.Step() == SQLITE_ROW && limit > 0) {
+        const long long id = row.Int(0);
+        if (filled == limit && id >= pRecords[filled - 1].nDataId) {
+            continue;
+        }
+        int at = filled < limit ? filled++ : filled - 1;
+        for (; at > 0 && pRecords[at - 1].nDataId > id; --at) {
+            pRecords[at] = pRecords[at - 1];
+        }
+        FillNumber(row, pRecords[at]);
     }
     return filled;
 }
 
 extern "C" int CtSvcDbPersonGetRecord(int hPerson, CtSvcPersonRecord* pPerson) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetRecord", {Arg(hPerson)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetRecord", hPerson)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
@@ -236,13 +267,13 @@ extern "C" int CtSvcDbPersonGetRecord(int hPerson, CtSvcPersonRecord* pPerson) {
 
 extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPersons, int nCount,
                                         const char*, int) {
-    if (auto fault = detail::Enter("_CtSvcDbPersonGetRecords", {Arg(nPrimaryId), Arg(nCount)})) {
+    if (auto fault = detail::Enter("_CtSvcDbPersonGetRecords", nPrimaryId, nCount)) {
         return static_cast<int>(*fault);
     }
     if (pPersons == nullptr || nCount <= 0) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, storage, first, last, year, month, day, primary_id, marker, image "
         "FROM person WHERE primary_id = ?1 ORDER BY id LIMIT ?2");
     row.Bind(1, nPrimaryId).Bind(2, nCount);
@@ -254,13 +285,13 @@ extern "C" int _CtSvcDbPersonGetRecords(int nPrimaryId, CtSvcPersonRecord* pPers
 }
 
 extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrimary) {
-    if (auto fault = detail::Enter("CtSvcDbPrimaryGetRecord", {Arg(nPrimaryId)})) {
+    if (auto fault = detail::Enter("CtSvcDbPrimaryGetRecord", nPrimaryId)) {
         return static_cast<int>(*fault);
     }
     if (pPrimary == nullptr) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT dev_type, first, last, image, (SELECT count(*) FROM person WHERE primary_id = ?1) "
         "FROM contact WHERE id = ?1");
     if (row.Bind(1, nPrimaryId).Step() != SQLITE_ROW) {
@@ -277,7 +308,7 @@ extern "C" int CtSvcDbPrimaryGetRecord(int nPrimaryId, CtSvcPrimaryRecord* pPrim
 }
 
 extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberRecord* pNumber) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetDefaultPhoneNumber", {Arg(hPerson)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetDefaultPhoneNumber", hPerson)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
@@ -285,7 +316,7 @@ extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberR
         return 0;
     }
     // The person's first number; a person without numbers has an empty one.
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, dev_type, aas_id, phone_type, use_type, number "
         "FROM phone_number WHERE person_id = ?1 ORDER BY id LIMIT 1");
     if (row.Bind(1, person.nIndex).Step() == SQLITE_ROW) {
@@ -300,14 +331,14 @@ extern "C" int CtSvcDbPersonGetDefaultPhoneNumber(int hPerson, CtSvcPhoneNumberR
 }
 
 extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pGroups, int nMax) {
-    if (auto fault = detail::Enter("CtSvcDbPersonGetJoinedGroupList", {Arg(hPerson), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbPersonGetJoinedGroupList", hPerson, nMax)) {
         return static_cast<int>(*fault);
     }
     CtSvcPersonRecord person;
     if (pGroups == nullptr || nMax <= 0 || !FindPerson(hPerson, person)) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT g.id, g.name, g.ringtone, g.vibration FROM group_member m "
         "JOIN contact_group g ON g.id = m.group_id WHERE m.primary_id = ?1 ORDER BY m.rowid "
         "LIMIT ?2");
@@ -322,13 +353,13 @@ extern "C" int CtSvcDbPersonGetJoinedGroupList(int hPerson, CtSvcGroupRecord* pG
 extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery,
                                             CtSvcGroupMemberRecord* pMembers, int nMax) {
     int primaryId = pQuery != nullptr ? pQuery->nPrimaryId : 0;
-    if (auto fault = detail::Enter("CtSvcDbGroupMemberGetRecords", {Arg(primaryId), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbGroupMemberGetRecords", primaryId, nMax)) {
         return static_cast<int>(*fault);
     }
     if (pQuery == nullptr || pMembers == nullptr || nMax == 0) {
         return 0;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT group_id FROM group_member WHERE primary_id = ?1 ORDER BY rowid LIMIT ?2");
     row.Bind(1, primaryId).Bind(2, nMax);
     int filled = 0;
@@ -342,14 +373,14 @@ extern "C" int CtSvcDbGroupMemberGetRecords(const CtSvcGroupMemberRecord* pQuery
 }
 
 extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
-    if (auto fault = detail::Enter("CtSvcDbGroupGetRecord", {Arg(nGroupId)})) {
+    if (auto fault = detail::Enter("CtSvcDbGroupGetRecord", nGroupId)) {
         return static_cast<int>(*fault);
     }
     if (pGroup == nullptr) {
         return 0;
     }
-    Statement row =
-        Contacts().Prepare("SELECT id, name, ringtone, vibration FROM contact_group WHERE id = ?1");
+    Statement row = ContactsReader().Prepare(
+        "SELECT id, name, ringtone, vibration FROM contact_group WHERE id = ?1");
     if (row.Bind(1, nGroupId).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -359,10 +390,10 @@ extern "C" int CtSvcDbGroupGetRecord(int nGroupId, CtSvcGroupRecord* pGroup) {
 
 extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
     int person = pKey != nullptr ? pKey->nPersonIndex : 0;
-    if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", {Arg(person)})) {
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetCount", person)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT count(*) FROM etc_data WHERE person_id = ?1");
     if (pKey == nullptr || row.Bind(1, person).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -372,13 +403,13 @@ extern "C" int CtSvcDbEtcDataGetCount(const CtSvcEtcDataKey* pKey) {
 extern "C" int CtSvcDbEtcDataGetRecords(const CtSvcEtcDataKey* pKey, CtSvcEtcDataRecord* pRecords,
                                         int nCount) {
     int person = pKey != nullptr ? pKey->nPersonIndex : 0;
-    if (auto fault = detail::Enter("CtSvcDbEtcDataGetRecords", {Arg(person), Arg(nCount)})) {
+    if (auto fault = detail::Enter("CtSvcDbEtcDataGetRecords", person, nCount)) {
         return static_cast<int>(*fault);
     }
     if (pKey == nullptr || pRecords == nullptr || nCount < 0) {
         return -1;
     }
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, type, value FROM etc_data WHERE person_id = ?1 ORDER BY id LIMIT ?2");
     row.Bind(1, person).Bind(2, nCount);
     int filled = 0;
@@ -399,12 +430,12 @@ extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
     auto& state = detail::ContactsStateOf();
     state.countedEmail = address;
     state.emailCount = 0;
-    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", {Arg(address.c_str())})) {
+    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetCount", address.c_str())) {
         state.emailCount = static_cast<int>(*fault);
         return state.emailCount;
     }
     Statement row =
-        Contacts().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
+        ContactsReader().Prepare("SELECT count(*) FROM email WHERE address = ?1 COLLATE NOCASE");
     if (pQuery == nullptr || row.Bind(1, address).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -415,15 +446,14 @@ extern "C" int CtSvcDbEmailAddressGetCount(const CtSvcEmailRecord* pQuery) {
 extern "C" int CtSvcDbEmailAddressGetRecords(const CtSvcEmailRecord* pQuery,
                                              CtSvcEmailRecord* pRecords, int nMax) {
     std::string address(pQuery != nullptr ? Field(pQuery->szAddress) : "");
-    if (auto fault =
-            detail::Enter("CtSvcDbEmailAddressGetRecords", {Arg(address.c_str()), Arg(nMax)})) {
+    if (auto fault = detail::Enter("CtSvcDbEmailAddressGetRecords", address.c_str(), nMax)) {
         return static_cast<int>(*fault);
     }
     if (pQuery == nullptr || pRecords == nullptr) {
         return 0;
     }
     auto& state = detail::ContactsStateOf();
-    Statement row = Contacts().Prepare(
+    Statement row = ContactsReader().Prepare(
         "SELECT id, person_id, primary_id, address FROM email WHERE address = ?1 COLLATE NOCASE "
         "ORDER BY id LIMIT ?2");
     row.Bind(1, address).Bind(2, Limit(nMax, address, state.countedEmail, state.emailCount));
@@ -463,7 +493,7 @@ bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
     }
     std::string key = FdnKey(dialled);
     Statement row =
-        Contacts().Prepare("SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id");
+        ContactsReader().Prepare("SELECT id, name, number FROM fdn WHERE digits = ?1 ORDER BY id");
     row.Bind(1, digits);
     int step;
     while ((step = row.Step()) == SQLITE_ROW && FdnKey(row.Text(2)) != key) {
@@ -483,24 +513,24 @@ bool FindFdn(const char* number, CtSvcFdnRecord* fdn) {
 }  // namespace
 
 extern "C" int CtSvcDbFdnGetRecordByPhoneNumber(const char* pszNumber, CtSvcFdnRecord* pFdn) {
-    if (auto fault = detail::Enter("CtSvcDbFdnGetRecordByPhoneNumber", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecordByPhoneNumber", pszNumber)) {
         return static_cast<int>(*fault);
     }
     return pFdn != nullptr && FindFdn(pszNumber, pFdn) ? 1 : 0;
 }
 
 extern "C" int CtSvcDbFdnCheckIsAvailFdnNumber(const char* pszNumber) {
-    if (auto fault = detail::Enter("CtSvcDbFdnCheckIsAvailFdnNumber", {Arg(pszNumber)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnCheckIsAvailFdnNumber", pszNumber)) {
         return static_cast<int>(*fault);
     }
     return FindFdn(pszNumber, nullptr) ? 1 : 0;
 }
 
 extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
-    if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", {Arg(nId)})) {
+    if (auto fault = detail::Enter("CtSvcDbFdnGetRecord", nId)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT id, name, number FROM fdn WHERE id = ?1");
     if (pFdn == nullptr || row.Bind(1, nId).Step() != SQLITE_ROW) {
         return 0;
     }
@@ -512,10 +542,10 @@ extern "C" int CtSvcDbFdnGetRecord(int nId, CtSvcFdnRecord* pFdn) {
 }
 
 extern "C" int CtSvcSimGetSdnRecord(int nIndex, CtSvcSdnRecord* pSdn) {
-    if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", {Arg(nIndex)})) {
+    if (auto fault = detail::Enter("CtSvcSimGetSdnRecord", nIndex)) {
         return static_cast<int>(*fault);
     }
-    Statement row = Contacts().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
+    Statement row = ContactsReader().Prepare("SELECT name, number FROM sdn WHERE id = ?1");
     if (pSdn == nullptr || row.Bind(1, nIndex).Step() != SQLITE_ROW) {
         return 0;
     }

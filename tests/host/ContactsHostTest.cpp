@@ -92,6 +92,32 @@ TEST_F(ContactsHost, LookupsReadTheLastCommittedBookWhileAnotherProcessImports) 
     EXPECT_EQ(tmxhost::LastContactsProblem(), tmxhost::ContactsProblem::kDamaged);
 }
 
+// The service's queries share one read transaction until the loop turns; it never holds back a
+// change of the control API nor hides another process's commit after the turn.
+TEST_F(ContactsHost, ReadsOfOneTurnShareASnapshotThatEndsWithTheTurn) {
+    std::string path = AnnaFile();
+    OtherConnection other(path);
+    EXPECT_EQ(Found("02079460958"), "Anna");
+    // Committed at once, though the loop has not turned since the lookup.
+    EXPECT_GT(tmxhost::AddContact(Person("Carl", "", "02079461111")), 0);
+    EXPECT_EQ(other.Count("contact"), 2);
+    EXPECT_EQ(Found("02079461111"), "Carl");
+    tmxhost::Advance(0);
+    ASSERT_TRUE(other.Run("UPDATE contact SET first = 'Bob' WHERE first = 'Anna'"));
+    EXPECT_EQ(Found("02079460958"), "Bob");
+    tmxhost::Advance(0);
+    // No reader is left after the turn, so another process can checkpoint the whole log.
+    sqlite3* db = nullptr;
+    sqlite3_stmt* checkpoint = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA wal_checkpoint(TRUNCATE)", -1, &checkpoint, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(sqlite3_step(checkpoint), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(checkpoint, 0), 0);  // not blocked by a reader
+    sqlite3_finalize(checkpoint);
+    sqlite3_close(db);
+}
+
 TEST_F(ContactsHost, ImportIsAllOrNothingNamesTheOffendingKeyAndNumbersFromOne) {
     for (int i = 0; i < 3; ++i) {
         tmxhost::AddContact(Person("Old", "", "0999"));
@@ -230,6 +256,31 @@ TEST_F(ContactsHost, AFetchOfAllRowsFillsNoMoreThanTheLastCount) {
     tmxhost::FailCall("CtSvcDbEmailAddressGetCount", 1);
     ASSERT_EQ(CtSvcDbPhoneNumberGetCount(&number) + CtSvcDbEmailAddressGetCount(&email), 2);
     EXPECT_EQ(fetched(), 11);
+}
+
+// Numbers sharing the compared digits come back as the first ones by id, in order of id, though
+// the index holds them in another order.
+TEST_F(ContactsHost, MatchingNumbersComeFirstByIdWhateverTheirDigits) {
+    for (const char* prefix : {"3", "1", "4", "2"}) {
+        tmxhost::AddContact(Person(prefix, "", std::string(prefix) + "2079460958"));
+    }
+    CtSvcPhoneNumberRecord number{};
+    std::strcpy(number.PhoneNumberInfo.szPhoneNumber, "79460958");
+    const struct {
+        int max;
+        std::vector<int> ids;
+    } cases[] = {{0, {}},        {1, {1}},          {2, {1, 2}},
+                 {3, {1, 2, 3}}, {4, {1, 2, 3, 4}}, {9, {1, 2, 3, 4}}};
+    for (const auto& c : cases) {
+        CtSvcPhoneNumberRecord numbers[9];
+        const int filled = CtSvcDbPhoneNumberGetRecords(&number, numbers, c.max);
+        std::vector<int> ids;
+        for (int i = 0; i < filled; ++i) {
+            ids.push_back(numbers[i].nDataId);
+            EXPECT_EQ(numbers[i].nPrimaryId, numbers[i].nDataId) << c.max;
+        }
+        EXPECT_EQ(ids, c.ids) << c.max;
+    }
 }
 
 TEST_F(ContactsHost, ShortCodesNeverNameTheContactWhoseNumberEndsWithThem) {

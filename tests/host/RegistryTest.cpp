@@ -2,6 +2,7 @@
 // that share a file, and files that are not plain files.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,6 +153,49 @@ TEST_F(HostRegistry, HandlesOfOneFileKeepEachOthersChangesAndACreateReplacesNoth
     EXPECT_EQ(RegLoad("n.ini", 1), INVALID_HOBJ);
     EXPECT_EQ(ReadRaw("n.ini"), "[s]\nwho=1\n");
     EXPECT_EQ(RegUnload(one) + RegUnload(two), 2);
+}
+
+// Loads reuse the parse of an unchanged file; no change on disk and no unflushed change of
+// another handle may show through the reused copy.
+TEST_F(HostRegistry, ReusedParsesNeverHideChangesOnDiskOrLeakUnflushedOnes) {
+    WriteRaw("r.ini", "[s]\nk=1\n");
+    auto get = [](const char* name) {
+        const int h = RegLoad(name, 0);
+        const int value = RegGetInt(h, "s", "k", -1);
+        RegUnload(h);
+        return value;
+    };
+    EXPECT_EQ(get("r.ini"), 1);
+
+    // Rewritten in place with the same size, inode and modification time.
+    const std::string path = tmxhost::RegistryPath("r.ini");
+    struct stat before;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    WriteRaw("r.ini", "[s]\nk=2\n");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(get("r.ini"), 2);
+
+    // A handle's change stays its own until flushed, and a dropped one is gone.
+    const int changed = RegLoad("r.ini", 0), other = RegLoad("r.ini", 0);
+    EXPECT_EQ(RegSetInt(changed, "s", "k", 3) + RegSetSection(changed, "t", "x=1"), 2);
+    EXPECT_EQ(RegGetInt(other, "s", "k", -1), 2);
+    EXPECT_EQ(RegGetInt(other, "t", "x", -1), -1);
+    EXPECT_EQ(get("r.ini"), 2);
+    EXPECT_EQ(RegUnload(changed), 1);
+    EXPECT_EQ(get("r.ini"), 2);
+
+    // A flush is seen by the next load, and so is a file replaced by another writer afterwards.
+    const int writer = RegLoad("r.ini", 0);
+    EXPECT_EQ(RegSetInt(writer, "s", "k", 4) + RegFlush(writer) + RegUnload(writer), 3);
+    EXPECT_EQ(get("r.ini"), 4);
+    EXPECT_EQ(RegGetInt(other, "s", "k", -1), 2);  // a handle keeps the file as it loaded it
+    WriteRaw("r.ini.new", "[s]\nk=5\n");
+    fs::rename(tmxhost::RegistryPath("r.ini.new"), path);
+    EXPECT_EQ(get("r.ini"), 5);
+    fs::remove(path);
+    EXPECT_EQ(RegLoad("r.ini", 0), INVALID_HOBJ);
+    EXPECT_EQ(RegUnload(other), 1);
 }
 
 TEST_F(HostRegistry, OnlyRegularFilesAreReadLinksAreWrittenThroughAndModesKept) {
