@@ -1,12 +1,9 @@
 // callsvc contacts: an import, a lookup as JSON, the exit codes a script relies on, and what it
 // says about an address book it cannot use.
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <set>
 
 #include "contacts/ContactsSupport.h"
@@ -14,22 +11,8 @@
 
 namespace {
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-// `callsvc contacts ARGS` on this test's data folder.
 Outcome Contacts(const std::string& args) {
-    const std::string root = tmxhost::DataRoot();
-    int status = std::system(("'" CALLSVC_TOOL_FILE "' contacts " + args + " --data '" + root +
-                              "' >'" + root + "/out' 2>'" + root + "/err'")
-                                 .c_str());
-    auto read = [&](const char* name) {
-        std::ifstream file(root + name);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    };
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out"), read("/err")};
+    return RunCallsvc("contacts", args);
 }
 
 class ContactsCommand : public HostTest {};

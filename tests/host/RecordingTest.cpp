@@ -1,10 +1,7 @@
 // What the host records for an observer: everything in tests, nothing in a program that reads
 // nothing, with printing and fault injection unaffected.
-#include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "CallCommonSvc/Platform/TmxCore.h"
 #include "support/HostTest.h"
@@ -62,15 +59,11 @@ TEST_F(HostRecording, LinesOfAnyLengthAreKeptWhole) {
     }
 }
 
-// `callsvc dial NUMBER ARGS` on this test's data folder: its standard output.
+// `callsvc dial NUMBER ARGS` on this test's data folder: what it printed on both outputs.
 std::string Dial(const std::string& args) {
-    const std::string root = tmxhost::DataRoot();
-    int status = std::system(
-        ("'" CALLSVC_TOOL_FILE "' dial " + args + " --data '" + root + "' >'" + root + "/out' 2>&1")
-            .c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args;
-    std::ifstream file(root + "/out");
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    const Outcome run = RunCallsvc("dial", args);
+    EXPECT_EQ(run.code, 0) << args;
+    return run.out + run.err;
 }
 
 // The program records nothing by default, but still tells what decided an emergency check.

@@ -1,11 +1,9 @@
 // callsvc screen: reference screens rendered through the widgets, and layouts refused with the
 // key that is wrong, exit code 1 and no file written.
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,19 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int code;
-    std::string err;
-};
-
 Outcome Screen(const std::string& args) {
-    const std::string root = tmxhost::DataRoot();
-    int status = std::system(("'" CALLSVC_TOOL_FILE "' screen " + args + " --data '" + root +
-                              "' >/dev/null 2>'" + root + "/err'")
-                                 .c_str());
-    std::ifstream file(root + "/err");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            std::string(std::istreambuf_iterator<char>(file), {})};
+    return RunCallsvc("screen", args);
 }
 
 std::string Layouts() {

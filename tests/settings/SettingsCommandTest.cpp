@@ -1,7 +1,5 @@
 // callsvc settings: each key's type, the exit codes and the backup notice.
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -9,22 +7,8 @@
 
 namespace {
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-// `callsvc settings ARGS` on this test's data folder.
 Outcome Settings(const std::string& args) {
-    const std::string root = tmxhost::DataRoot();
-    int status = std::system(("'" CALLSVC_TOOL_FILE "' settings " + args + " --data '" + root +
-                              "' >'" + root + "/out' 2>'" + root + "/err'")
-                                 .c_str());
-    auto read = [&](const char* name) {
-        std::ifstream file(root + name);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    };
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out"), read("/err")};
+    return RunCallsvc("settings", args);
 }
 
 class SettingsCommand : public HostTest {};

@@ -1,5 +1,11 @@
 #include "support/HostTest.h"
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include "CallCommonSvc/H/CallCommonSvc.h"
 
 void HostTest::SetUp() {
@@ -70,4 +76,16 @@ void LoadedTest::SetUp() {
     HostTest::SetUp();
     Load();
     ExpectReports({});
+}
+
+Outcome RunCallsvc(const std::string& command, const std::string& args) {
+    const std::string root = tmxhost::DataRoot();
+    int status = std::system(("'" CALLSVC_TOOL_FILE "' " + command + " " + args + " --data '" +
+                              root + "' >'" + root + "/out' 2>'" + root + "/err'")
+                                 .c_str());
+    auto read = [&](const char* name) {
+        std::ifstream file(root + name);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out"), read("/err")};
 }

@@ -29,6 +29,16 @@ private:
     bool m_loaded = false;
 };
 
+// What one run of the program said: its exit code (-1 when it did not exit), standard output and
+// standard error.
+struct Outcome {
+    int code;
+    std::string out, err;
+};
+
+// Runs `callsvc COMMAND ARGS` on this test's data folder.
+Outcome RunCallsvc(const std::string& command, const std::string& args);
+
 // A test that runs with the library loaded; the reports of loading are expected to be none.
 class LoadedTest : public HostTest {
 protected:
