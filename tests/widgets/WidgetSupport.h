@@ -1,6 +1,7 @@
 // Helpers of the widget tests: bitmaps in test memory, wide texts and the call log as text.
 #pragma once
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
@@ -92,10 +93,13 @@ protected:
 // The calls with every pointer shown as "P".
 inline Strings NoPointers(Strings calls) {
     for (std::string& call : calls) {
-        for (std::size_t at; (at = call.find("0x")) != std::string::npos;) {
-            const std::size_t end = call.find_first_of(",)", at);
-            call.replace(at, end - at, "P");
+        std::string shown;
+        std::size_t from = 0;
+        for (std::size_t at; (at = call.find("0x", from)) != std::string::npos;) {
+            shown.append(call, from, at - from).push_back('P');
+            from = std::min(call.find_first_of(",)", at), call.size());
         }
+        call = shown.append(call, from, std::string::npos);
     }
     return calls;
 }
