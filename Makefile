@@ -16,7 +16,8 @@ DEB_PACKAGES = cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
                libbenchmark-dev clang-format clang libclang-rt-14-dev nlohmann-json3-dev \
                libphonenumber-dev libsqlite3-dev help2man dpkg-dev libpixman-1-dev libfreetype-dev \
                libharfbuzz-dev libfontconfig-dev fonts-dejavu-core libpng-dev \
-               libjpeg62-turbo-dev libgif-dev
+               libjpeg62-turbo-dev libgif-dev libwebp-dev libavformat-dev libavcodec-dev \
+               libswscale-dev libavutil-dev libcairo2-dev zlib1g-dev liblzma-dev libsdl2-dev
 
 .PHONY: all deps configure build demo test asan bench fuzz install package package-check format clean
 

@@ -78,6 +78,9 @@ TMX_API int AcSprintfSEx(char* dest, unsigned int destSize, const char* sourcePa
 TMX_API int AcStrlen(const char* s);
 TMX_API int AcStrcmp(const char* a, const char* b);
 TMX_API int AcStricmp(const char* a, const char* b);
+/* The extension of a file path (after the last '.' of its last component, without the dot)
+   into ext, terminated within extSize bytes; "" when there is none. Non-zero when one was found. */
+TMX_API int FmGetFileExtEx(const char* path, char* ext, int extSize);
 TMX_API char* AcStrchr(const char* s, int c);
 TMX_API int AcAtoi(const char* s);
 

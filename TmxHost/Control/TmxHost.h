@@ -508,6 +508,70 @@ void FreeBitmap(tagWMBITMAP* bitmap);
 bool SaveBitmapPng(const tagWMBITMAP* bitmap, const std::string& path,
                    std::string* error = nullptr);
 
+// ---- Media: images and the video player ----------------------------------------------------
+//
+// Image files (ImgDecodeFileEx, ImgGetImageInfo, ImgGetScaledImageFileEx) are PNG, JPEG, GIF
+// and WebP, decoded whole and refused beyond kMaxImagePixels decoded pixels before anything is
+// allocated. Video files are whatever FFmpeg's libraries open that have a video stream.
+//
+// A started player plays on the host clock: each frame that falls due is decoded, converted to
+// RGB565, drawn into its overlay GC and shown. The audio track is not played; the volume and
+// mute applied to the player are what the host records.
+
+constexpr long long kMaxImagePixels = 16LL * 1024 * 1024;
+
+// Player states as the player reports them to its listener.
+enum class PlayerEvent { kCreated, kPlaying, kStopped, kError };
+// Called on the host clock as a player changes state; an application maps these to the states
+// it reports to the library.
+void SetPlayerListener(std::function<void(int hPlayer, PlayerEvent event)> listener);
+
+struct PlayerView {
+    int handle;
+    std::string path;
+    std::string state;  // "created", "playing", "stopped", "ended", "error"
+    long long positionMs;
+    int volumeLevel;  // left volume of the last volume record, -1 before any
+    int volumeFlag;   // word 0 of that record
+    bool muted;
+    int repeat;  // AvSetPlayerRepeat's count; -1 forever
+    int soundPath;
+    int presetId;
+    int gc;
+    int framesShown;  // frames drawn into the overlay GC since the start
+};
+// Players created and not yet deleted, by handle.
+std::vector<PlayerView> Players();
+
+// ---- Flash engine --------------------------------------------------------------------------
+//
+// SWF files, uncompressed (FWS), zlib (CWS) or LZMA (ZWS), at most kMaxFlashBytes once
+// decompressed and kMaxFlashTags tags. Frames are drawn on the host clock at the file's rate:
+// the background colour and the shapes on the display list (solid fills, line styles, straight
+// and curved edges, matrices and colour transforms) with cairo. Anything else is skipped and
+// named in the instance's view.
+
+constexpr std::size_t kMaxFlashBytes = 16u * 1024 * 1024;
+constexpr int kMaxFlashTags = 100000;
+
+struct FlashView {
+    int handle;
+    std::string path;
+    int gc;
+    int flags;
+    int x, y, width, height;
+    std::string state;  // "playing", "paused", "stopped", "ended"
+    int frame;          // frame shown last, from 0
+    int frameCount;
+    int volumeLevel;
+    bool soundOn;
+    int soundPriority;
+    int soundPath;
+    int repeatMode;
+    std::vector<std::string> skipped;  // tags met and not drawn, by name, each once
+};
+std::vector<FlashView> FlashInstances();
+
 // ---- Style sets ----------------------------------------------------------------------------
 //
 // The current style set comes from a JSON theme file:
