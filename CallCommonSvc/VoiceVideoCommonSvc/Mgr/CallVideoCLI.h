@@ -46,3 +46,31 @@ public:
     CallVCLIAvmsState iCurrentAvmsState;
     tagWMRECT m_Rect;
 };
+
+/* The video caller ID's exported functions; each forwards to the singleton. */
+CALL_EXPORT int CallCommonSvcVCLIInit(void);
+CALL_EXPORT int CallCommonSvcVCLISetPath(char* szFilePath);
+CALL_EXPORT int CallCommonSvcVCLIIsPlayAvail(void);
+CALL_EXPORT int CallCommonSvcVCLIIsPlayerValid(void);
+CALL_EXPORT tagWMBITMAP* CallCommonSvcVCLIGetFirstFrame(int width, int height);
+CALL_EXPORT tagWMBITMAP* CallCommonSvcVCLIGetLastFrame(int width, int height);
+CALL_EXPORT int CallCommonSvcVCLIIsPlayerStopPossible(void);
+CALL_EXPORT int CallCommonSvcVCLIIsPlayerResuming(void);
+CALL_EXPORT int CallCommonSvcVCLISetGc(int hWnd);
+CALL_EXPORT int CallCommonSvcVCLIGetGC(void);
+CALL_EXPORT int CallCommonSvcVCLISetVibAlertInfo(char* szVibInfo);
+CALL_EXPORT int CallCommonSvcVCLIGetPlayer(void);
+CALL_EXPORT int CallCommonSvcVCLICreate(int owner);
+CALL_EXPORT int CallCommonSvcVCLIStart(tagWMRECT* pRect, int n);
+CALL_EXPORT int CallCommonSvcVCLIStop(void);
+CALL_EXPORT int CallCommonSvcVCLIDestroy(void);
+CALL_EXPORT int CallCommonSvcVCLISetPlaying(int bPlaying);
+CALL_EXPORT int CallCommonSvcVCLIIsPlaying(void);
+CALL_EXPORT int CallCommonSvcVCLISetAvmsState(CallVCLIAvmsState state);
+CALL_EXPORT CallVCLIAvmsState CallCommonSvcVCLIGetAvmsState(void);
+CALL_EXPORT int CallCommonSvcVCLISetIncomState(CallVCLIIncomState state);
+CALL_EXPORT CallVCLIIncomState CallCommonSvcVCLIGetIncomState(void);
+CALL_EXPORT int CallCommonSvcVCLIDestroyVolumeTimer(void);
+CALL_EXPORT int CallCommonSvcVCLIDestroyVibThenMelodyTimer(void);
+CALL_EXPORT int CallCommonSvcVCLIMuteVolume(void);
+CALL_EXPORT int CallCommonSvcVCLIIsMuteVolume(void);
