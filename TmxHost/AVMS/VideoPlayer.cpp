@@ -41,6 +41,7 @@ struct Player {
     int presetId = 0;
     int gc = INVALID_HOBJ;
     int framesShown = 0;
+    unsigned id = 0;          // tells this player from a later one at the same handle
     unsigned serial = 0;      // identifies this player's current run for its clock events
     long long loopStart = 0;  // host time of the media's time 0 in the current loop
     int loopsLeft = 0;
@@ -65,18 +66,23 @@ Player* Find(int handle) {
     return it != State().players.end() ? &it->second : nullptr;
 }
 
+Player* FindId(int handle, unsigned id) {
+    Player* player = Find(handle);
+    return player != nullptr && player->id == id ? player : nullptr;
+}
+
 Player* FindRun(int handle, unsigned serial) {
     Player* player = Find(handle);
     return player != nullptr && player->serial == serial ? player : nullptr;
 }
 
 // Tells the listener on the clock, as a platform player posts its notifications, unless the
-// player was deleted or restarted meanwhile.
+// player was deleted meanwhile.
 void Post(int handle, PlayerEvent event) {
     Player* player = Find(handle);
-    unsigned serial = player != nullptr ? player->serial : 0;
-    detail::Schedule(0, [handle, serial, event] {
-        if (FindRun(handle, serial) != nullptr && State().listener) {
+    unsigned id = player != nullptr ? player->id : 0;
+    detail::Schedule(0, [handle, id, event] {
+        if (FindId(handle, id) != nullptr && State().listener) {
             auto listener = State().listener;
             listener(handle, event);
         }
@@ -318,6 +324,7 @@ extern "C" int AvCreatePlayer(const AvInputMedia* pMedia, int reserved, int owne
     player.soundPath = pMedia->nSoundPath;
     player.presetId = pMedia->nPresetId;
     player.gc = pMedia->hGC;
+    player.id = State().nextSerial++;
     player.serial = State().nextSerial++;
     player.source = std::move(source);
     for (const AvVolPreset& preset : g_presets) {
