@@ -1,5 +1,6 @@
 // The host's video player and frame grabber on generated clips.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -328,3 +329,37 @@ TEST_F(VideoHostTest, CallsAreLoggedAndFaultsApplyToTheLibraryOnly) {
 }
 
 }  // namespace
+
+// The program grabs through the library: the first frame (at one second: green), the frame at
+// the player's position after 2.25 s of play (frame 20: blue); nothing written on failure.
+TEST_F(VideoHostTest, CallsvcVideoWritesTheGrabbedFrame) {
+    const std::string root = tmxhost::DataRoot();
+    struct Case {
+        std::string args;
+        int code;
+        char hue;  // at the centre of the written picture; 0 when none is written
+    };
+    const Case cases[] = {
+        {"'" + m_clip + "' --frame first --size 80x60", 0, 'g'},
+        {"'" + m_clip + "' --frame last --play-ms 2250 --size 80x60", 0, 'b'},
+        {"'" + m_clip + "' --frame last --size 80x60", 0, 'r'},
+        {"'" + root + "/missing.mp4' --frame first --size 80x60", 1, 0},
+        {"'" + root + "/missing.mp4' --frame last --play-ms 100 --size 80x60", 1, 0},
+        {"'" + m_clip + "' --frame middle --size 80x60", 2, 0},
+        {"'" + m_clip + "' --frame first --size 80x0", 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string png = root + "/out.png";
+        std::filesystem::remove(png);
+        Outcome outcome = RunCallsvc("video", c.args + " --png '" + png + "'");
+        EXPECT_EQ(outcome.code, c.code) << outcome.err;
+        tagWMBITMAP* picture = tmxhost::LoadImage(png);
+        EXPECT_EQ(picture != nullptr, c.hue != 0);
+        if (picture != nullptr) {
+            EXPECT_EQ(std::tuple(picture->rectW, picture->rectH), std::tuple(80, 60));
+            EXPECT_EQ(Hue(static_cast<const std::uint16_t*>(picture->pBits)[30 * 80 + 40]), c.hue);
+            tmxhost::FreeBitmap(picture);
+        }
+    }
+}
