@@ -64,7 +64,8 @@ asan: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD)
-	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench callsvc_timer_bench; do \
+	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench callsvc_timer_bench \
+	         callsvc_video_bench; do \
 	  ./$(BENCH_BUILD)/bin/$$b || exit 1; \
 	done
 
@@ -73,7 +74,8 @@ bench: deps
 # a harness that was not built, fails the target after all have run.
 FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text \
           contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import \
-          image_decode_fuzz:image screen_layout_fuzz:screen
+          image_decode_fuzz:image screen_layout_fuzz:screen \
+          video_info_fuzz:video
 FUZZ_LIMIT = -max_total_time=$(FUZZ_SECONDS)$(if $(FUZZ_RUNS), -runs=$(FUZZ_RUNS))
 fuzz: deps
 	@echo "make fuzz: $(words $(FUZZERS)) fuzzers, $(FUZZ_SECONDS) s each$(if $(FUZZ_RUNS), or $(FUZZ_RUNS) runs if sooner):" \

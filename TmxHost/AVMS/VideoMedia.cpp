@@ -239,8 +239,8 @@ bool Source::FrameAt(long long ms) {
         av_frame_unref(held_);
         av_frame_move_ref(held_, frame_);
         have = true;
-        if (at > ms) {
-            break;  // the first frame comes after the time asked for
+        if (at + FrameDurationMs() > ms) {
+            break;  // still shown at `ms`, or the first frame comes after it
         }
     }
     return have;

@@ -1,8 +1,11 @@
 // The video player: handles 0 to 63, each playing its file on the host clock into an overlay GC,
 // and the frame grabber. The host's own drawing of frames is not a platform call: it is neither
 // logged nor subject to injected faults.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -50,8 +53,32 @@ struct Player {
     std::vector<std::uint16_t> pixels;
 };
 
+// A file's identity: the same path to the same, unchanged file.
+struct FileKey {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long mtimeNs = 0;
+    bool operator==(const FileKey&) const = default;
+};
+
+std::optional<FileKey> KeyOf(const char* path) {
+    struct stat info {};
+    if (path == nullptr || stat(path, &info) != 0) {
+        return std::nullopt;
+    }
+    return FileKey{path, info.st_dev, info.st_ino, info.st_size,
+                   info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
 struct VideoState {
     std::map<int, Player> players;
+    // The file AvGetVideoInfo read last, still open: a caller reads the information before it
+    // grabs a frame or creates a player, and the next of those takes it instead of opening the
+    // file again.
+    std::optional<FileKey> openKey;
+    std::unique_ptr<video::Source> openSource;
     std::function<void(int, PlayerEvent)> listener;
     unsigned nextSerial = 1;
 };
@@ -108,6 +135,23 @@ long long PositionMs(const Player& player) {
     long long at = Now() - player.loopStart;
     long long duration = Duration(player);
     return std::clamp(at, 0LL, duration > 0 ? duration : at);
+}
+
+// The file opened: the one AvGetVideoInfo left when it is the same, else opened now; null when
+// it cannot be read.
+std::unique_ptr<video::Source> OpenSource(const char* path) {
+    std::optional<FileKey> key = KeyOf(path);
+    std::unique_ptr<video::Source> source = std::move(State().openSource);
+    bool same = key && State().openKey == key && source != nullptr;
+    State().openKey.reset();
+    if (same) {
+        return source;
+    }
+    if (!key) {
+        return nullptr;
+    }
+    source = std::make_unique<video::Source>();
+    return source->Open(path) ? std::move(source) : nullptr;
 }
 
 // Runs platform calls of the host's own without logging them or letting faults hit them.
@@ -270,17 +314,19 @@ extern "C" int AvGetVideoInfo(const char* path, AvMediaInfo* pInfo) {
     if (pInfo == nullptr) {
         return 0;
     }
-    video::Source source;
-    if (!source.Open(path)) {
+    std::unique_ptr<video::Source> source = OpenSource(path);
+    if (!source) {
         return 0;
     }
-    const video::MediaInfo& info = source.Info();
+    const video::MediaInfo& info = source->Info();
     std::memset(pInfo, 0, sizeof(*pInfo));
     pInfo->nMediaType = info.hasAudio ? 1 : 2;
     pInfo->nDurationMs = static_cast<int32_t>(std::min(info.durationMs, 0x7FFFFFFFLL));
     pInfo->nFrameRate = info.frameRate;
     pInfo->nWidth = info.width;
     pInfo->nHeight = info.height;
+    State().openKey = KeyOf(path);
+    State().openSource = std::move(source);
     return 1;
 }
 
@@ -315,8 +361,8 @@ extern "C" int AvCreatePlayer(const AvInputMedia* pMedia, int reserved, int owne
     if (handle == kMaxPlayers) {
         return INVALID_HOBJ;
     }
-    auto source = std::make_unique<video::Source>();
-    if (!source->Open(pMedia->szFilePath)) {
+    std::unique_ptr<video::Source> source = OpenSource(pMedia->szFilePath);
+    if (!source) {
         return INVALID_HOBJ;
     }
     Player& player = State().players[handle];
@@ -465,11 +511,11 @@ extern "C" int AvGetVideoFrame(const char* path, int width, int height, int time
         width > video::kMaxSide || height > video::kMaxSide) {
         return 0;
     }
-    video::Source source;
-    if (!source.Open(path) || !source.FrameAt(std::max(timeMs, 0))) {
+    std::unique_ptr<video::Source> source = OpenSource(path);
+    if (!source || !source->FrameAt(std::max(timeMs, 0))) {
         return 0;
     }
-    const AVFrame* frame = source.Frame();
+    const AVFrame* frame = source->Frame();
     video::Scaler scaler;
     auto* out = static_cast<std::uint8_t*>(pBuffer);
     std::size_t stride = static_cast<std::size_t>(width) * 2;

@@ -235,6 +235,14 @@ TEST_F(VideoHostTest, FrameGrabFitsCropsAndClampsToTheLastFrame) {
     EXPECT_EQ(Hue(pixels[255]), 'b');
     EXPECT_EQ(pixels[256], 0xFFFF);
 
+    // The file read for its information is grabbed from only while it stays the same file.
+    AvMediaInfo info{};
+    ASSERT_EQ(AvGetVideoInfo(m_clip.c_str(), &info), 1);
+    ASSERT_TRUE(tmxhost::WriteVideo(m_clip, {.width = 32, .height = 32, .colors = {0xFF0000}}));
+    ASSERT_EQ(AvGetVideoFrame(m_clip.c_str(), 64, 48, 0, 1, 0, pixels.data(), &descriptor), 1);
+    EXPECT_EQ(Hue(pixels[0]), 'k');
+    EXPECT_EQ(Hue(pixels[24 * 64 + 32]), 'r');
+
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 0, 16, 0, 1, 1, pixels.data(), &descriptor), 0);
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 16, 16, 0, 1, 1, nullptr, &descriptor), 0);
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 16, 16, 0, 1, 1, pixels.data(), nullptr), 0);
