@@ -75,10 +75,8 @@ CCallVideoCLIInfo::CCallVideoCLIInfo() {
 }
 
 // Not Stop() or Destroy(): on unload the device-signalling singleton is already gone, and the
-// facade would report it.
+// facade would report it. The timer base releases both timers.
 CCallVideoCLIInfo::~CCallVideoCLIInfo() {
-    KillTimer(kVolumeTimerId);
-    KillTimer(kVibThenMelodyTimerId);
     if (IsValidPlayer(m_hPlayerVideoCLI)) {
         SysDebugPrintf(TMX_DBG_SETTING,
                        "CCallVideoCLIInfo::~CCallVideoCLIInfo: delete player (%d)\n",
