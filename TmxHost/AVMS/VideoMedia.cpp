@@ -262,10 +262,22 @@ bool Scaler::Convert(const AVFrame* frame, int width, int height, std::uint8_t* 
     if (context_ == nullptr) {
         return false;
     }
-    std::uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
-    int strides[4] = {stride, 0, 0, 0};
-    return sws_scale(context_, frame->data, frame->linesize, 0, frame->height, planes, strides) ==
-           height;
+    // libswscale writes its rows in blocks and overruns a row of an odd width: it gets rows of
+    // its own, aligned, with room after the last, and the caller gets exactly width pixels.
+    const int rowBytes = width * 2;
+    const int staged = (rowBytes + 63) / 64 * 64;
+    staging_.resize(static_cast<std::size_t>(staged) * (height + 1));
+    std::uint8_t* planes[4] = {staging_.data(), nullptr, nullptr, nullptr};
+    int strides[4] = {staged, 0, 0, 0};
+    if (sws_scale(context_, frame->data, frame->linesize, 0, frame->height, planes, strides) !=
+        height) {
+        return false;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(pixels + static_cast<std::size_t>(row) * stride,
+                    staging_.data() + static_cast<std::size_t>(row) * staged, rowBytes);
+    }
+    return true;
 }
 
 void FitInside(int srcW, int srcH, int boxW, int boxH, int* width, int* height) {

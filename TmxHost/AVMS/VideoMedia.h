@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct AVFormatContext;
 struct AVCodecContext;
@@ -87,6 +88,7 @@ public:
 
 private:
     SwsContext* context_ = nullptr;
+    std::vector<std::uint8_t> staging_;
 };
 
 // The size of a srcW x srcH picture fitted inside boxW x boxH keeping its aspect ratio, at least

@@ -1,4 +1,5 @@
 // The host's video player and frame grabber on generated clips.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,14 @@ TEST_F(VideoHostTest, FrameGrabFitsCropsAndClampsToTheLastFrame) {
     EXPECT_EQ(Hue(pixels[0]), 'k');
     EXPECT_EQ(Hue(pixels[24 * 64 + 32]), 'r');
 
+    // Odd widths (the square red clip fills these boxes): the scaler writes whole rows of its own;
+    // nothing lands past the caller's box.
+    for (auto [w, h] : {std::pair(21, 21), std::pair(1, 1), std::pair(7, 7)}) {
+        std::vector<std::uint16_t> box(static_cast<std::size_t>(w) * h + 16, 0x1234);
+        ASSERT_EQ(AvGetVideoFrame(m_clip.c_str(), w, h, 0, 1, 1, box.data(), &descriptor), 1);
+        EXPECT_EQ(Hue(box[w * h - 1]), 'r') << w;
+        EXPECT_EQ(std::count(box.begin() + w * h, box.end(), 0x1234), 16) << w << "x" << h;
+    }
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 0, 16, 0, 1, 1, pixels.data(), &descriptor), 0);
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 16, 16, 0, 1, 1, nullptr, &descriptor), 0);
     EXPECT_EQ(AvGetVideoFrame(m_clip.c_str(), 16, 16, 0, 1, 1, pixels.data(), nullptr), 0);
