@@ -81,13 +81,13 @@ bool GrabAlone(const char* path, std::vector<std::uint8_t>& pixels) {
         if (have) {
             int w = kBoxW;
             int h = frame->height * kBoxW / frame->width;
-            SwsContext* sws =
-                sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                               w, h, AV_PIX_FMT_RGB565LE, SWS_BILINEAR, nullptr, nullptr, nullptr);
+            SwsContext* sws = sws_getContext(
+                frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), w, h,
+                AV_PIX_FMT_RGB565LE, SWS_BILINEAR, nullptr, nullptr, nullptr);
             std::uint8_t* planes[4] = {pixels.data() + (kBoxH - h) / 2 * kBoxW * 2};
             int strides[4] = {kBoxW * 2};
-            ok = sws != nullptr &&
-                 sws_scale(sws, frame->data, frame->linesize, 0, frame->height, planes, strides) == h;
+            ok = sws != nullptr && sws_scale(sws, frame->data, frame->linesize, 0, frame->height,
+                                             planes, strides) == h;
             sws_freeContext(sws);
         }
     }
@@ -118,8 +118,8 @@ int main(int argc, char** argv) {
     }
     av_log_set_level(AV_LOG_QUIET);
     // A 320 x 240 clip of three seconds at 15 frames per second, a key frame every second.
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("callsvc_video_bench." + std::to_string(getpid()));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("callsvc_video_bench." + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     g_clip = (folder / "ring.mp4").string();
     tmxhost::Reset();
