@@ -223,7 +223,17 @@ std::set<std::string> ExportedCFunctions() {
         "CallSetWinFgChangeableStyleItem CallSetWinBgChangeableStyleItem "
         "CallSetWinPngChangeableStyleItem CallGetColorChangeableStyleItem "
         "CallSetFgChangeableStyleItem CallUcsSetIconListItemBgChangeableStyleItem "
-        "CallUcsSetIconListItemPngChangeableStyleItem CallUcsMakePngToRgb565");
+        "CallUcsSetIconListItemPngChangeableStyleItem CallUcsMakePngToRgb565 "
+        "CallCommonSvcFCLIInit CallCommonSvcFCLIIsPlayAvail CallCommonSvcFCLIGetFirstFrame "
+        "CallCommonSvcFCLISetPath CallCommonSvcFCLIGetPath CallCommonSvcFCLIChangeFlashRect "
+        "CallCommonSvcFCLISetVibAlertInfo CallCommonSvcFCLISetGc CallCommonSvcFCLIGetGC "
+        "CallCommonSvcFCLICreate CallCommonSvcFCLIDestroy CallCommonSvcFCLIPlay "
+        "CallCommonSvcFCLIStop CallCommonSvcFCLIIsPlaying CallCommonSvcFCLIGetFlashHandle "
+        "CallCommonSvcFCLIGetPlayerHandle CallCommonSvcFCLIGetFlashPlayState "
+        "CallCommonSvcFCLISetSoundPath CallCommonSvcFCLIGetSoundPath "
+        "CallCommonSvcFCLISetVolumeLevel CallCommonSvcFCLIGetVolumeLevel "
+        "CallCommonSvcFCLIDestroyVolumeTimer CallCommonSvcFCLIDestroyVibThenMelodyTimer "
+        "CallCommonSvcFCLIMuteVolume CallCommonSvcFCLIUnmuteVolume CallCommonSvcFCLIIsMuteVolume");
     return {std::istream_iterator<std::string>(names), {}};
 }
 
