@@ -224,8 +224,8 @@ void ReadStyles(Reader& r, int version, Shape& shape, Notes& notes) {
             line.cap = static_cast<int>(r.Bits(2));
             line.join = static_cast<int>(r.Bits(2));
             bool hasFill = r.Bits(1) != 0;
-            r.Bits(10);  // scaling, hinting, reserved and no-close flags
-            r.Bits(2);   // end cap: drawn with the start cap
+            r.Bits(9);  // scaling, hinting, reserved and no-close flags
+            r.Bits(2);  // end cap: drawn with the start cap
             if (line.join == 2) {
                 line.miterLimit = std::max(1.0, r.U16() / 256.0);
             }
@@ -298,8 +298,9 @@ bool ReadShape(Reader& r, int version, Shape& shape, Notes& notes) {
         Edge edge{};
         edge.x0 = static_cast<std::int32_t>(x);
         edge.y0 = static_cast<std::int32_t>(y);
+        bool straight = r.Bits(1) != 0;
         unsigned bits = r.Bits(4) + 2;
-        if (r.Bits(1) != 0) {
+        if (straight) {
             if (r.Bits(1) != 0) {
                 x += r.SBits(bits);
                 y += r.SBits(bits);
@@ -601,13 +602,14 @@ bool Inflate(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>
     z.avail_in = static_cast<uInt>(size);
     z.next_out = out.data();
     z.avail_out = static_cast<uInt>(out.size());
+    // The stream must end, checksum and all, exactly when the declared length is reached.
     int result = Z_OK;
-    while (z.avail_out > 0 && result == Z_OK) {
-        result = inflate(&z, Z_NO_FLUSH);
+    while (result == Z_OK) {
+        result = inflate(&z, Z_FINISH);
     }
     inflateEnd(&z);
-    if (z.avail_out > 0) {
-        error = result == Z_STREAM_END || result == Z_BUF_ERROR ? "truncated" : "damaged zlib data";
+    if (result != Z_STREAM_END || z.avail_out > 0) {
+        error = result == Z_DATA_ERROR ? "damaged zlib data" : "truncated or mislabelled zlib data";
         return false;
     }
     return true;
