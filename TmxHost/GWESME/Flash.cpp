@@ -156,20 +156,20 @@ void Halt(Instance& instance, int state) {
 }
 
 bool ReadFile(const char* path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
         return false;
     }
     // A compressed file is at most a little larger than what it holds.
-    constexpr std::size_t kMaxFile = kMaxFlashBytes + 65536;
-    bytes.resize(kMaxFile + 1);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    std::size_t got = static_cast<std::size_t>(file.gcount());
-    if (got > kMaxFile) {
+    constexpr std::streamoff kMaxFile = kMaxFlashBytes + 65536;
+    std::streamoff size = file.tellg();
+    if (size < 0 || size > kMaxFile) {
         return false;
     }
-    bytes.resize(got);
-    return true;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), size);
+    return file.gcount() == size;
 }
 
 const char* StateName(int state) {

@@ -150,7 +150,9 @@ Bytes Lzma(const Bytes& data, Bytes& properties) {
     properties.assign(5, 0);
     lzma_properties_encode(&filters[0], properties.data());
     lzma_stream z = LZMA_STREAM_INIT;
-    lzma_raw_encoder(&z, filters);
+    if (lzma_raw_encoder(&z, filters) != LZMA_OK) {
+        return {};
+    }
     Bytes out(data.size() + data.size() / 2 + 1024);
     z.next_in = data.data();
     z.avail_in = data.size();
