@@ -237,8 +237,8 @@ extern "C" int WmeCreateFlash(int hGC, int x, int y, int w, int h, int flags, co
     instance.y = y;
     instance.w = w;
     instance.h = h;
-    instance.info.nWidth = (movie->xMax - movie->xMin) / 20;
-    instance.info.nHeight = (movie->yMax - movie->yMin) / 20;
+    instance.info.nWidth = static_cast<int32_t>((std::int64_t{movie->xMax} - movie->xMin) / 20);
+    instance.info.nHeight = static_cast<int32_t>((std::int64_t{movie->yMax} - movie->yMin) / 20);
     instance.info.nFrameRate = movie->rate;
     instance.info.nFrameCount = static_cast<int32_t>(movie->frames.size());
     instance.info.hFlashVideoPlayer = movie->hasVideo ? State().nextPlayer++ : INVALID_HOBJ;

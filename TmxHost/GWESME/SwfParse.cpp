@@ -591,8 +591,14 @@ bool ReadTags(Reader& body, Movie& movie, std::string& error) {
     }
 }
 
-bool Inflate(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>& out,
-             std::string& error) {
+// Output grows as it is produced, so a small file claiming a large body costs little.
+void Grow(std::vector<std::uint8_t>& out, std::size_t limit) {
+    out.resize(std::min(limit, std::max<std::size_t>(out.size() * 2, 65536)));
+}
+
+// Inflates exactly `limit` bytes: the stream must end, checksum and all, right there.
+bool Inflate(const std::uint8_t* in, std::size_t size, std::size_t limit,
+             std::vector<std::uint8_t>& out, std::string& error) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) {
         error = "zlib";
@@ -600,24 +606,27 @@ bool Inflate(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>
     }
     z.next_in = const_cast<Bytef*>(in);
     z.avail_in = static_cast<uInt>(size);
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    // The stream must end, checksum and all, exactly when the declared length is reached.
     int result = Z_OK;
     while (result == Z_OK) {
-        result = inflate(&z, Z_FINISH);
+        if (z.avail_out == 0 && out.size() < limit) {
+            Grow(out, limit);
+            z.next_out = out.data() + z.total_out;
+            z.avail_out = static_cast<uInt>(out.size() - z.total_out);
+        }
+        result = inflate(&z, Z_NO_FLUSH);
     }
+    bool whole = result == Z_STREAM_END && z.total_out == limit;
     inflateEnd(&z);
-    if (result != Z_STREAM_END || z.avail_out > 0) {
+    if (!whole) {
         error = result == Z_DATA_ERROR ? "damaged zlib data" : "truncated or mislabelled zlib data";
-        return false;
     }
-    return true;
+    return whole;
 }
 
-bool Unlzma(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>& out,
-            std::string& error) {
-    // 4-byte compressed length, 5 bytes of properties, then raw LZMA data.
+// Decodes `limit` bytes of raw LZMA data; an end marker is not needed.
+bool Unlzma(const std::uint8_t* in, std::size_t size, std::size_t limit,
+            std::vector<std::uint8_t>& out, std::string& error) {
+    // 4-byte compressed length, 5 bytes of properties, then the data.
     if (size < 9) {
         error = "truncated";
         return false;
@@ -631,7 +640,7 @@ bool Unlzma(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>&
     auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
     options->dict_size = std::clamp<std::uint32_t>(
         options->dict_size, LZMA_DICT_SIZE_MIN,
-        std::max<std::uint32_t>(LZMA_DICT_SIZE_MIN, static_cast<std::uint32_t>(out.size())));
+        std::max<std::uint32_t>(LZMA_DICT_SIZE_MIN, static_cast<std::uint32_t>(limit)));
     lzma_stream z = LZMA_STREAM_INIT;
     lzma_ret result = lzma_raw_decoder(&z, filters);
     std::free(filters[0].options);
@@ -641,25 +650,24 @@ bool Unlzma(const std::uint8_t* in, std::size_t size, std::vector<std::uint8_t>&
     }
     z.next_in = in + 9;
     z.avail_in = size - 9;
-    z.next_out = out.data();
-    z.avail_out = out.size();
-    // All the input is there: decode until the output is full or the decoder stops.
-    while (z.avail_out > 0) {
+    while (z.total_out < limit) {
+        if (z.avail_out == 0) {
+            Grow(out, limit);
+            z.next_out = out.data() + z.total_out;
+            z.avail_out = out.size() - z.total_out;
+        }
         std::size_t before = z.avail_in + z.avail_out;
         result = lzma_code(&z, LZMA_FINISH);
         if (result != LZMA_OK || z.avail_in + z.avail_out == before) {
             break;
         }
     }
-    bool full = z.avail_out == 0;
+    bool whole = z.total_out == limit && (result == LZMA_OK || result == LZMA_STREAM_END);
     lzma_end(&z);
-    if (!full) {
-        error = result == LZMA_OK || result == LZMA_STREAM_END || result == LZMA_BUF_ERROR
-                    ? "truncated"
-                    : "damaged LZMA data";
-        return false;
+    if (!whole) {
+        error = result == LZMA_DATA_ERROR ? "damaged LZMA data" : "truncated";
     }
-    return true;
+    return whole;
 }
 
 }  // namespace
@@ -699,9 +707,8 @@ bool Parse(const std::uint8_t* data, std::size_t size, Movie& movie, std::string
             return false;
         }
     } else {
-        inflated.resize(bodySize);
-        bool ok = data[0] == 'C' ? Inflate(data + 8, size - 8, inflated, error)
-                                 : Unlzma(data + 8, size - 8, inflated, error);
+        bool ok = data[0] == 'C' ? Inflate(data + 8, size - 8, bodySize, inflated, error)
+                                 : Unlzma(data + 8, size - 8, bodySize, inflated, error);
         if (!ok) {
             return false;
         }
