@@ -243,6 +243,23 @@ TEST_F(FlashHostTest, KeepsSoundVolumeAndPlayers) {
     EXPECT_EQ(tmxhost::FlashInstances().size(), 1u);
 }
 
+TEST_F(FlashHostTest, DrawsIntoAnOverlayAtItsRectangleAndShowsOnlyWhenAsked) {
+    const int overlay = __WmGetOverlayWindowGC(m_window, "test", 2);
+    const int hFlash = WmeCreateFlash(overlay, 0, 0, 80, 60, 129, Write(Scene()).c_str(), 0);
+    ASSERT_EQ(WmePlayFlashByShowFlag(hFlash, 0), 1);
+    EXPECT_EQ(tmxhost::ScreenPixel(25, 30), 0);  // drawn, not shown
+    EXPECT_EQ(WmeStopFlash(hFlash), 1);
+    ASSERT_EQ(WmePlayFlashByShowFlag(hFlash, 1), 1);
+    EXPECT_EQ(tmxhost::ScreenPixel(25, 30), 0xE104);  // the square at half scale
+    EXPECT_EQ(tmxhost::ScreenPixel(70, 5), 0xF718);  // background
+    // A new rectangle redraws the frame at its size and place.
+    EXPECT_EQ(WmeSetFlashRect(hFlash, 10, 0, 160, 120), 1);
+    EXPECT_EQ(tmxhost::ScreenPixel(60, 60), 0xE104);
+    EXPECT_EQ(WmeSetFlashRect(hFlash, 0, 0, 0, 120), 0);
+    EXPECT_EQ(View(hFlash).width, 160);
+    EXPECT_EQ(WmeDestroyFlash(hFlash), 1);
+}
+
 TEST_F(FlashHostTest, GrabsFramesAtTheInstanceSize) {
     const int hFlash = WmeCreateFlash(m_gc, 0, 0, 80, 60, 1, Write(Scene()).c_str(), 0);
     tagWMBITMAP* first = WmeGetFlashFrame(hFlash, 0);
