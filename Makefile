@@ -75,7 +75,7 @@ bench: deps
 FUZZERS = dtmf_queue_fuzz:dtmf dial_string_fuzz:dial text_fuzz:text host_text_fuzz:host_text \
           contacts_fuzz:contacts registry_fuzz:registry contacts_import_fuzz:contacts_import \
           image_decode_fuzz:image screen_layout_fuzz:screen \
-          video_info_fuzz:video
+          video_info_fuzz:video swf_fuzz:swf
 FUZZ_LIMIT = -max_total_time=$(FUZZ_SECONDS)$(if $(FUZZ_RUNS), -runs=$(FUZZ_RUNS))
 fuzz: deps
 	@echo "make fuzz: $(words $(FUZZERS)) fuzzers, $(FUZZ_SECONDS) s each$(if $(FUZZ_RUNS), or $(FUZZ_RUNS) runs if sooner):" \

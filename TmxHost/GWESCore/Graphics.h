@@ -48,6 +48,12 @@ bool DrawText(int hText, pixman_image_t* dest, long long x, long long y, long lo
 void ResetText();
 int LiveTextObjects();
 
+// For the Flash engine: whether a GC exists; copies an image to (x, y) of a GC, clipped to it,
+// replacing the pixels there; and shows a GC as _WmShowGC(h, 1) does, without logging a call.
+bool GCExists(int hGC);
+bool PutImage(int hGC, long long x, long long y, pixman_image_t* image);
+bool ShowGC(int hGC);
+
 // A fresh handle for any graphics object (windows, GCs, text objects share one series).
 int NextHandle();
 
