@@ -78,5 +78,6 @@ void ResetSignals();
 void ResetEffects();
 void ResetGraphics();
 void ResetStyleSets();
+void ResetImages();
 
 }  // namespace tmxhost::detail
