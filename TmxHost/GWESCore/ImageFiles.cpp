@@ -92,8 +92,16 @@ bool IsWebp(const unsigned char* data, std::size_t size) {
     return size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0;
 }
 
+bool PngInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+             std::string* error);
+
+// The chunks are walked first, so a file cut anywhere (even after its image data) is refused.
 bool DecodePng(const unsigned char* data, std::size_t size, const gfx::ImageLimits& limits,
                gfx::DecodedImage& out, std::string* error) {
+    gfx::ImageFileInfo structure;
+    if (!PngInfo(data, size, structure, error)) {
+        return false;
+    }
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) {
