@@ -20,6 +20,7 @@ const char kUsage[] =
     "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
     "  contacts    import, generate or look up the address book (caller identification)\n"
     "  screen      render a call screen described in JSON through the library's widgets\n"
+    "  image       size, frames and Flash check of an image file; its fitted bitmap as PNG\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n"
@@ -69,6 +70,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "screen") == 0) {
         return callsvc::RunScreen(argc, argv, 2);
+    }
+    if (std::strcmp(command, "image") == 0) {
+        return callsvc::RunImage(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);
