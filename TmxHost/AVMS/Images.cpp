@@ -4,6 +4,7 @@
 // separable convolution when shrinking and bilinear filtering when enlarging.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -113,19 +114,22 @@ void ArgbTo565(const std::uint32_t* from, std::uint16_t* to, std::size_t count) 
     }
 }
 
-// A pixman image holding a copy of tightly packed rows (pixman wants rows of whole words).
-Pixman ImageOf(pixman_format_code_t format, int width, int height, const void* pixels,
-               int bytesPerPixel) {
-    Pixman image(pixman_image_create_bits(format, width, height, nullptr, 0));
+// RGB565 rows widened to x8r8g8b8 (the depth pixman filters fastest), or null.
+Pixman Widen565(int width, int height, const void* pixels) {
+    Pixman image(pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, nullptr, 0));
     if (!image) {
         return image;
     }
-    auto* to = reinterpret_cast<unsigned char*>(pixman_image_get_data(image.get()));
-    const int stride = pixman_image_get_stride(image.get());
-    const auto* from = static_cast<const unsigned char*>(pixels);
-    const std::size_t row = static_cast<std::size_t>(width) * bytesPerPixel;
+    auto* to = pixman_image_get_data(image.get());
+    const int stride = pixman_image_get_stride(image.get()) / 4;
+    const auto* from = static_cast<const std::uint16_t*>(pixels);
     for (int y = 0; y < height; ++y) {
-        std::memcpy(to + static_cast<std::size_t>(y) * stride, from + y * row, row);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t v = from[static_cast<std::size_t>(y) * width + x];
+            const std::uint32_t r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
+            to[static_cast<std::size_t>(y) * stride + x] =
+                (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | (b << 3) | (b >> 2);
+        }
     }
     return image;
 }
@@ -142,9 +146,10 @@ void CopyRows(pixman_image_t* image, void* pixels, int bytesPerPixel) {
     }
 }
 
-// Draws `source` (srcW x srcH) scaled to the whole of `dest`. Shrinking averages each
-// destination pixel's footprint (box sampling of a linear reconstruction), so detail is
-// filtered rather than dropped; enlarging interpolates bilinearly. Edges repeat outwards.
+// Draws `source` (srcW x srcH) scaled to the whole of `dest`. Shrinking averages the source
+// pixels under each destination pixel's footprint (a box filter, two phases per pixel), so
+// detail is filtered rather than dropped; enlarging interpolates bilinearly. Edges repeat
+// outwards.
 void Scale(pixman_image_t* source, int srcW, int srcH, pixman_image_t* dest) {
     const int dstW = pixman_image_get_width(dest);
     const int dstH = pixman_image_get_height(dest);
@@ -159,8 +164,8 @@ void Scale(pixman_image_t* source, int srcW, int srcH, pixman_image_t* dest) {
         int count = 0;
         params = pixman_filter_create_separable_convolution(
             &count, pixman_double_to_fixed(std::max(sx, 1.0)),
-            pixman_double_to_fixed(std::max(sy, 1.0)), PIXMAN_KERNEL_LINEAR, PIXMAN_KERNEL_LINEAR,
-            PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 2, 2);
+            pixman_double_to_fixed(std::max(sy, 1.0)), PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_IMPULSE,
+            PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 1, 1);
         pixman_image_set_filter(source, PIXMAN_FILTER_SEPARABLE_CONVOLUTION, params, count);
     } else {
         pixman_image_set_filter(source, PIXMAN_FILTER_BILINEAR, nullptr, 0);
@@ -192,13 +197,13 @@ extern "C" int ImgDecodeFileEx(const char* path, ImgImage** ppImage, int width, 
         return 0;
     }
     *ppImage = nullptr;
+    const int bitsPerPixel = mode == kModeRgb565 ? 16 : 32;
     gfx::DecodedImage decoded;
     std::uint32_t format = 0;
     if (!DecodeFile(path, width, height, decoded, &format)) {
         return 0;
     }
-    const int bitsPerPixel = mode == kModeRgb565 ? 16 : 32;
-    const std::size_t count = decoded.argb.size();
+    const std::size_t count = static_cast<std::size_t>(decoded.width) * decoded.height;
     auto* block = static_cast<ImageBlock*>(detail::HeapAlloc(sizeof(ImageBlock), kPath, __LINE__));
     void* pixels = detail::HeapAlloc(count * (bitsPerPixel / 8), kPath, __LINE__);
     if (block == nullptr || pixels == nullptr) {
@@ -248,13 +253,29 @@ extern "C" int ImgScaleImage(int mode, const void* src, int srcW, int srcH, void
     if (srcW == dstW && srcH == dstH) {
         std::memmove(dst, src, static_cast<std::size_t>(needed));
     } else {
-        Pixman source = ImageOf(PIXMAN_r5g6b5, srcW, srcH, src, 2);
-        Pixman dest(pixman_image_create_bits(PIXMAN_r5g6b5, dstW, dstH, nullptr, 0));
+        // Rows of whole words are used in place; others go through a copy.
+        auto inPlace = [](const void* pixels, int width) {
+            return width % 2 == 0 && reinterpret_cast<std::uintptr_t>(pixels) % 4 == 0;
+        };
+        Pixman source(inPlace(src, srcW)
+                          ? pixman_image_create_bits(
+                                PIXMAN_r5g6b5, srcW, srcH,
+                                static_cast<std::uint32_t*>(const_cast<void*>(src)), srcW * 2)
+                          : nullptr);
+        if (!source) {
+            source = Widen565(srcW, srcH, src);
+        }
+        const bool direct = inPlace(dst, dstW);
+        Pixman dest(pixman_image_create_bits(PIXMAN_r5g6b5, dstW, dstH,
+                                             direct ? static_cast<std::uint32_t*>(dst) : nullptr,
+                                             direct ? dstW * 2 : 0));
         if (!source || !dest) {
             return 0;
         }
         Scale(source.get(), srcW, srcH, dest.get());
-        CopyRows(dest.get(), dst, 2);
+        if (!direct) {
+            CopyRows(dest.get(), dst, 2);
+        }
     }
     *pSize = static_cast<int>(needed);
     return 1;

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CallCommonSvc/Platform/TmxGWESCore.h"
@@ -60,11 +62,29 @@ struct ImageLimits {
     int fitWidth = 0;
     int fitHeight = 0;
 };
+// An allocator whose resize leaves new pixels uninitialised: a decoder writes every one.
+template <class T>
+struct NoInitAllocator : std::allocator<T> {
+    using std::allocator<T>::allocator;
+    template <class U>
+    struct rebind {
+        using other = NoInitAllocator<U>;
+    };
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0) {
+            ::new (static_cast<void*>(p)) U;
+        } else {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    }
+};
 struct DecodedImage {
     int width = 0;
     int height = 0;
-    bool translucent = false;         // some pixel is not opaque
-    std::vector<std::uint32_t> argb;  // premultiplied 0xAARRGGBB, rows without padding
+    bool translucent = false;  // some pixel is not opaque
+    // Premultiplied 0xAARRGGBB, rows without padding.
+    std::vector<std::uint32_t, NoInitAllocator<std::uint32_t>> argb;
 };
 bool DecodeImageData(const unsigned char* data, std::size_t size, const ImageLimits& limits,
                      DecodedImage& image, std::string* error);

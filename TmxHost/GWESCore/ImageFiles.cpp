@@ -191,7 +191,9 @@ void JpegWarning(j_common_ptr info, int level) {
     }
 }
 
-// The smallest DCT scale n/8 whose output still covers the fit box.
+// The smallest DCT scale n/8 whose output still covers the fit box. An output that will be
+// shrunk further has its chroma replicated rather than interpolated: the difference is gone
+// after the shrink, and the decode is cheaper.
 void ChooseJpegScale(jpeg_decompress_struct& info, const gfx::ImageLimits& limits) {
     if (limits.fitWidth <= 0 || limits.fitHeight <= 0) {
         return;
@@ -202,8 +204,12 @@ void ChooseJpegScale(jpeg_decompress_struct& info, const gfx::ImageLimits& limit
         jpeg_calc_output_dimensions(&info);
         if (info.output_width >= static_cast<unsigned>(limits.fitWidth) &&
             info.output_height >= static_cast<unsigned>(limits.fitHeight)) {
-            return;
+            break;
         }
+    }
+    if (info.output_width > static_cast<unsigned>(limits.fitWidth) &&
+        info.output_height > static_cast<unsigned>(limits.fitHeight)) {
+        info.do_fancy_upsampling = FALSE;
     }
 }
 
@@ -231,11 +237,12 @@ bool DecodeJpeg(const unsigned char* data, std::size_t size, const gfx::ImageLim
     }
     out.width = static_cast<int>(info.output_width);
     out.height = static_cast<int>(info.output_height);
-    out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
+    const std::size_t count = static_cast<std::size_t>(out.width) * out.height;
+    out.argb.resize(count);
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(
-            out.argb.data() + static_cast<std::size_t>(info.output_scanline) * out.width);
+        const std::size_t first = static_cast<std::size_t>(info.output_scanline) * out.width;
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(out.argb.data() + first);
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
