@@ -65,7 +65,7 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCALLSVC_BENCH=ON -DCALLSVC_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD)
 	for b in callsvc_bench callsvc_ecc_bench callsvc_contacts_bench callsvc_screen_bench callsvc_timer_bench \
-	         callsvc_video_bench; do \
+	         callsvc_video_bench callsvc_image_bench; do \
 	  ./$(BENCH_BUILD)/bin/$$b || exit 1; \
 	done
 
