@@ -48,6 +48,9 @@ bool DrawText(int hText, pixman_image_t* dest, long long x, long long y, long lo
 void ResetText();
 int LiveTextObjects();
 
+// The screen's pixels (RGB565).
+pixman_image_t* ScreenImage();
+
 // A fresh handle for any graphics object (windows, GCs, text objects share one series).
 int NextHandle();
 

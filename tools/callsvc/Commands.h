@@ -8,5 +8,6 @@ int RunDemo(int argc, char** argv, int first);
 int RunDial(int argc, char** argv, int first);
 int RunContacts(int argc, char** argv, int first);
 int RunScreen(int argc, char** argv, int first);
+int RunRing(int argc, char** argv, int first);
 
 }  // namespace callsvc
