@@ -186,6 +186,7 @@ void Reset() {
     detail::ResetEffects();
     detail::ResetGraphics();
     detail::ResetStyleSets();
+    detail::ResetVideo();
 }
 
 }  // namespace tmxhost

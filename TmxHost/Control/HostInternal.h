@@ -78,5 +78,6 @@ void ResetSignals();
 void ResetEffects();
 void ResetGraphics();
 void ResetStyleSets();
+void ResetVideo();
 
 }  // namespace tmxhost::detail

@@ -223,7 +223,18 @@ std::set<std::string> ExportedCFunctions() {
         "CallSetWinFgChangeableStyleItem CallSetWinBgChangeableStyleItem "
         "CallSetWinPngChangeableStyleItem CallGetColorChangeableStyleItem "
         "CallSetFgChangeableStyleItem CallUcsSetIconListItemBgChangeableStyleItem "
-        "CallUcsSetIconListItemPngChangeableStyleItem CallUcsMakePngToRgb565");
+        "CallUcsSetIconListItemPngChangeableStyleItem CallUcsMakePngToRgb565 "
+        "CallCommonSvcVCLIInit CallCommonSvcVCLISetPath CallCommonSvcVCLIIsPlayAvail "
+        "CallCommonSvcVCLIIsPlayerValid CallCommonSvcVCLIGetFirstFrame "
+        "CallCommonSvcVCLIGetLastFrame CallCommonSvcVCLIIsPlayerStopPossible "
+        "CallCommonSvcVCLIIsPlayerResuming CallCommonSvcVCLISetGc CallCommonSvcVCLIGetGC "
+        "CallCommonSvcVCLISetVibAlertInfo CallCommonSvcVCLIGetPlayer CallCommonSvcVCLICreate "
+        "CallCommonSvcVCLIStart CallCommonSvcVCLIStop CallCommonSvcVCLIDestroy "
+        "CallCommonSvcVCLISetPlaying CallCommonSvcVCLIIsPlaying CallCommonSvcVCLISetAvmsState "
+        "CallCommonSvcVCLIGetAvmsState CallCommonSvcVCLISetIncomState "
+        "CallCommonSvcVCLIGetIncomState CallCommonSvcVCLIDestroyVolumeTimer "
+        "CallCommonSvcVCLIDestroyVibThenMelodyTimer CallCommonSvcVCLIMuteVolume "
+        "CallCommonSvcVCLIIsMuteVolume");
     return {std::istream_iterator<std::string>(names), {}};
 }
 

@@ -39,6 +39,9 @@ void HostTest::TearDown() {
         ADD_FAILURE() << gc.kind << " GC " << gc.handle << " left alive";
     }
     EXPECT_EQ(tmxhost::TextObjects(), 0) << "text objects left alive";
+    for (const tmxhost::PlayerView& player : tmxhost::Players()) {
+        ADD_FAILURE() << "video player " << player.handle << " (" << player.path << ") left alive";
+    }
     for (const tmxhost::BitmapView& bitmap : tmxhost::Bitmaps()) {
         ADD_FAILURE() << "host bitmap " << bitmap.width << "x" << bitmap.height << " left alive";
     }

@@ -9,5 +9,6 @@ int RunDial(int argc, char** argv, int first);
 int RunContacts(int argc, char** argv, int first);
 int RunScreen(int argc, char** argv, int first);
 int RunRing(int argc, char** argv, int first);
+int RunVideo(int argc, char** argv, int first);
 
 }  // namespace callsvc

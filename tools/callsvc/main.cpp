@@ -22,6 +22,7 @@ const char kUsage[] =
     "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
     "  contacts    import, generate or look up the address book (caller identification)\n"
     "  screen      render a call screen described in JSON through the library's widgets\n"
+    "  video       write the first or last frame the video caller ID grabs from a video\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n"
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "ring") == 0) {
         return callsvc::RunRing(argc, argv, 2);
+    }
+    if (std::strcmp(command, "video") == 0) {
+        return callsvc::RunVideo(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);
