@@ -30,6 +30,7 @@ int CallCommonSvcDispatch(int reason) {
             g_moduleClassRecord[0] = reinterpret_cast<uintptr_t>(&g_moduleClassRecord[3]);
             return __SysRegisterClass(0, kModuleClassId, g_moduleClassRecord, 1);
         case kDispatchUnload:
+            CallFlashCLIReleaseAtUnload();
             // Deleted in the order of creation.
             CCallCommonSvcDev::DeleteInstance();
             CCallVideoCLIInfo::DeleteInstance();

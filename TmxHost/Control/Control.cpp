@@ -184,6 +184,7 @@ void Reset() {
     detail::ResetSound();
     detail::ResetSignals();
     detail::ResetEffects();
+    detail::ResetFlash();
     detail::ResetGraphics();
     detail::ResetStyleSets();
     detail::ResetVideo();

@@ -79,5 +79,6 @@ void ResetEffects();
 void ResetGraphics();
 void ResetStyleSets();
 void ResetVideo();
+void ResetFlash();
 
 }  // namespace tmxhost::detail

@@ -602,6 +602,8 @@ struct FlashView {
     int soundPath;
     int repeatMode;
     std::vector<std::string> skipped;  // tags met and not drawn, by name, each once
+    int videoPlayer;                   // WmeGetFlashInfo's players, -1 for none
+    int audioPlayer;
 };
 std::vector<FlashView> FlashInstances();
 

@@ -51,6 +51,12 @@ int LiveTextObjects();
 // The screen's pixels (RGB565).
 pixman_image_t* ScreenImage();
 
+// For the Flash engine: whether a GC exists; copies an image to (x, y) of a GC, clipped to it,
+// replacing the pixels there; and shows a GC as _WmShowGC(h, 1) does, without logging a call.
+bool GCExists(int hGC);
+bool PutImage(int hGC, long long x, long long y, pixman_image_t* image);
+bool ShowGC(int hGC);
+
 // A fresh handle for any graphics object (windows, GCs, text objects share one series).
 int NextHandle();
 

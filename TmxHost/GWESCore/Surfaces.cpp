@@ -427,6 +427,33 @@ void StoreImage(pixman_image_t* image, tagWMBITMAP* bitmap) {
     }
 }
 
+bool GCExists(int hGC) {
+    return FindGC(hGC) != nullptr;
+}
+
+bool PutImage(int hGC, long long x, long long y, pixman_image_t* image) {
+    const GC* gc = FindGC(hGC);
+    std::optional<Canvas> canvas = gc != nullptr ? CanvasOf(*gc) : std::nullopt;
+    if (!canvas) {
+        return false;
+    }
+    long long left = canvas->ox + x;
+    long long top = canvas->oy + y;
+    Box target = Intersect(left, top, pixman_image_get_width(image), pixman_image_get_height(image),
+                           canvas->clip);
+    if (!target.Empty()) {
+        pixman_image_composite32(
+            PIXMAN_OP_SRC, image, nullptr, canvas->image, static_cast<int>(target.x - left),
+            static_cast<int>(target.y - top), 0, 0, target.x, target.y, target.w, target.h);
+    }
+    return true;
+}
+
+bool ShowGC(int hGC) {
+    const GC* gc = FindGC(hGC);
+    return gc != nullptr && Show(*gc) == 1;
+}
+
 // Bitmaps made here and not yet freed.
 bool ForgetBitmap(const tagWMBITMAP* bitmap) {
     return State().bitmaps.erase(bitmap) != 0;

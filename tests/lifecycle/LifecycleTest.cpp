@@ -234,7 +234,17 @@ std::set<std::string> ExportedCFunctions() {
         "CallCommonSvcVCLIGetAvmsState CallCommonSvcVCLISetIncomState "
         "CallCommonSvcVCLIGetIncomState CallCommonSvcVCLIDestroyVolumeTimer "
         "CallCommonSvcVCLIDestroyVibThenMelodyTimer CallCommonSvcVCLIMuteVolume "
-        "CallCommonSvcVCLIIsMuteVolume");
+        "CallCommonSvcVCLIIsMuteVolume "
+        "CallCommonSvcFCLIInit CallCommonSvcFCLIIsPlayAvail CallCommonSvcFCLIGetFirstFrame "
+        "CallCommonSvcFCLISetPath CallCommonSvcFCLIGetPath CallCommonSvcFCLIChangeFlashRect "
+        "CallCommonSvcFCLISetVibAlertInfo CallCommonSvcFCLISetGc CallCommonSvcFCLIGetGC "
+        "CallCommonSvcFCLICreate CallCommonSvcFCLIDestroy CallCommonSvcFCLIPlay "
+        "CallCommonSvcFCLIStop CallCommonSvcFCLIIsPlaying CallCommonSvcFCLIGetFlashHandle "
+        "CallCommonSvcFCLIGetPlayerHandle CallCommonSvcFCLIGetFlashPlayState "
+        "CallCommonSvcFCLISetSoundPath CallCommonSvcFCLIGetSoundPath "
+        "CallCommonSvcFCLISetVolumeLevel CallCommonSvcFCLIGetVolumeLevel "
+        "CallCommonSvcFCLIDestroyVolumeTimer CallCommonSvcFCLIDestroyVibThenMelodyTimer "
+        "CallCommonSvcFCLIMuteVolume CallCommonSvcFCLIUnmuteVolume CallCommonSvcFCLIIsMuteVolume");
     return {std::istream_iterator<std::string>(names), {}};
 }
 
