@@ -524,8 +524,8 @@ bool OpenLiveWindow(const std::string& title, int scale, std::function<void(char
 // Presents the screen's current pixels, then handles pending events (keys go to the listener).
 // False once the window has been closed, or when none is open.
 bool PumpLiveWindow();
-// What the window shows, as 0xRRGGBB row by row; false with no window.
-bool LiveWindowPixels(std::vector<std::uint32_t>& pixels, int& width, int& height);
+// What the window shows, read back as RGB565 row by row; false with no window.
+bool LiveWindowPixels(std::vector<std::uint16_t>& pixels, int& width, int& height);
 void CloseLiveWindow();
 
 // ---- Media: images and the video player ----------------------------------------------------

@@ -155,7 +155,7 @@ bool PumpLiveWindow() {
     return !live->closed;
 }
 
-bool LiveWindowPixels(std::vector<std::uint32_t>& pixels, int& width, int& height) {
+bool LiveWindowPixels(std::vector<std::uint16_t>& pixels, int& width, int& height) {
     Live* live = Current().get();
     if (live == nullptr || !Render(*live)) {
         return false;
@@ -163,12 +163,9 @@ bool LiveWindowPixels(std::vector<std::uint32_t>& pixels, int& width, int& heigh
     // Read from the frame just drawn, before it is presented: what the next present shows.
     SDL_GetRendererOutputSize(live->renderer, &width, &height);
     pixels.assign(static_cast<std::size_t>(width) * height, 0);
-    if (SDL_RenderReadPixels(live->renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(),
-                             width * 4) != 0) {
+    if (SDL_RenderReadPixels(live->renderer, nullptr, SDL_PIXELFORMAT_RGB565, pixels.data(),
+                             width * 2) != 0) {
         return false;
-    }
-    for (std::uint32_t& pixel : pixels) {
-        pixel &= 0xFFFFFF;
     }
     SDL_RenderPresent(live->renderer);
     return true;
