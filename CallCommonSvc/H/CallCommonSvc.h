@@ -3,6 +3,7 @@
 
 #include "../Platform/TmxCtSvc.h"
 #include "../Platform/TmxAppFrmwk.h"
+#include "../Platform/TmxGWESCore.h"
 #include "CallCommonSvc/H/CallCommonSvcVersion.h"
 #include "CallCommonSvcDef.h"
 
@@ -146,6 +147,31 @@ CALL_EXPORT int CallIsInternalUmsAccessible(void);
 CALL_EXPORT int CallIsMtpWorking(void);
 CALL_EXPORT int CallIsSlideUp(void);
 CALL_EXPORT int CallIsLcdHorizontal(void);
+
+/* Images. The Load functions scale an image file, or a 16- or 32-bit bitmap, to width x height
+   (the aspect ratio is not kept, nothing is painted around it) into a new 16-bit bitmap whose
+   grey 0x8430 and white 0xFFFF become 0x8431 and 0xFFFE; `color` is not used. The caller frees
+   that bitmap with CallFreeScaledImageBlackBackground, which releases its pixels and its record.
+   A caller-ID thumbnail (CallLoadCallerIDThumbnail) is the platform's bitmap instead: the caller
+   frees it, pixels and record, with CallFreeCallerIDThumbnail. */
+typedef enum {
+    CALL_CHANGE_COLOR_GRAY = 0,   /* 0x8430 becomes 0x8431 */
+    CALL_CHANGE_COLOR_WHITE = 1,  /* 0xFFFF becomes 0xFFFE */
+    CALL_CHANGE_COLOR_MAGENTA = 2 /* 0xF81F becomes 0x0000 */
+} CallChangeColorType;
+CALL_EXPORT tagWMBITMAP* CallLoadScaledImageBlackBackground(char* szFilePath, int width, int height,
+                                                            int color);
+CALL_EXPORT tagWMBITMAP* CallLoadScaledImageBlackBackgroundEx(tagWMBITMAP* pSrc, int width,
+                                                              int height, int color);
+CALL_EXPORT int CallFreeScaledImageBlackBackground(tagWMBITMAP* pBmp);
+CALL_EXPORT void CallFreeCallerIDThumbnail(tagWMBITMAP* pBmp);
+/* Recolours the 16-bit pixels of nSize bytes (CallChangeColorType); always 1. */
+CALL_EXPORT int CallChangeBitmapColor(unsigned char* pBits, int nSize, CallChangeColorType eType);
+/* Frames of an image file: animated GIF, WebP and PNG count theirs, a still image 1; -1 when
+   the file cannot be read. */
+CALL_EXPORT int CallGetImgFrameCount(const char* pszImgPath);
+/* 1 for a path with the extension SWF in any case. */
+CALL_EXPORT int CallIsFlashContent(char* pszPath);
 
 /* Call-alert devices: one LED blink and one vibration at a time, and the ear jack. */
 CALL_EXPORT int CallLedBlink(void);

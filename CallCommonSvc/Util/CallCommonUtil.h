@@ -1,8 +1,10 @@
 // Static utilities of the call applications: emergency numbers, dial strings and text.
 #pragma once
 
+#include "../H/CallCommonSvc.h"
 #include "../H/CallObject.h"
 #include "../Platform/TmxAppFrmwk.h"
+#include "../Platform/TmxGWESCore.h"
 
 // Alphabet of network text, from a data coding scheme (3GPP TS 23.038).
 typedef enum {
@@ -127,6 +129,25 @@ public:
     static int IsMtpWorking();
     static int IsSlideup();
     static int IsLcdHorizontal();
+
+    // Images scaled to width x height (aspect ratio not kept) into new 16-bit bitmaps, with the
+    // reserved grey and white recoloured; released with FreeScaledImageBlackBackground. `color`
+    // is traced only. Null on any failure, with nothing left allocated.
+    static tagWMBITMAP* GetFitToScreenBitmap(const char* szFilePath, int width, int height,
+                                             int color);
+    static tagWMBITMAP* GetFitToScreenBitmapEx(tagWMBITMAP* pSrc, int width, int height, int color);
+    static tagWMBITMAP* LoadScaledImageBlackBackground(char* szFilePath, int width, int height,
+                                                       int color);
+    static tagWMBITMAP* LoadScaledImageBlackBackgroundEx(tagWMBITMAP* pSrc, int width, int height,
+                                                         int color);
+    // Frees the pixels and the record of a bitmap made above; 1 when one was given.
+    static int FreeScaledImageBlackBackground(tagWMBITMAP* pBmp);
+    // Frees a caller-ID thumbnail (record and pixels) through the platform.
+    static void FreeCallerIDThumbnail(tagWMBITMAP* pBmp);
+    static int ChangeBitmapColor(unsigned char* pBits, int nSize, CallChangeColorType eType);
+    // Frames of an image file (1 for a still image), or -1.
+    static int GetImgFrameCount(const char* pszImgPath);
+    static int IsFlashContent(char* pszPath);
 
     // Lists used with a SIM present, in order of comparison.
     static const char* m_pszEccNumbersDefault[2];

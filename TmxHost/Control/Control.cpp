@@ -188,6 +188,7 @@ void Reset() {
     detail::ResetGraphics();
     detail::ResetStyleSets();
     detail::ResetVideo();
+    detail::ResetImages();
 }
 
 }  // namespace tmxhost

@@ -80,5 +80,6 @@ void ResetGraphics();
 void ResetStyleSets();
 void ResetVideo();
 void ResetFlash();
+void ResetImages();
 
 }  // namespace tmxhost::detail

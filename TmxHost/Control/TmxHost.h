@@ -540,6 +540,11 @@ void CloseLiveWindow();
 
 constexpr long long kMaxImagePixels = 16LL * 1024 * 1024;
 
+// ImgGetScaledImageFileEx fits the image inside its box. For a test of a caller's checks, this
+// makes it return bitmaps of `width` x `height` whatever the box, as a platform that does not fit
+// them would; 0 x 0 (and Reset) restores fitting.
+void SetScaledImageSize(int width, int height);
+
 // Player states as the player reports them to its listener.
 enum class PlayerEvent { kCreated, kPlaying, kStopped, kError };
 // Called on the host clock as a player changes state; an application maps these to the states

@@ -4,8 +4,10 @@
 
 #include <pixman.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "CallCommonSvc/Platform/TmxGWESCore.h"
 
@@ -56,6 +58,34 @@ pixman_image_t* ScreenImage();
 bool GCExists(int hGC);
 bool PutImage(int hGC, long long x, long long y, pixman_image_t* image);
 bool ShowGC(int hGC);
+
+// Image files (ImageFiles.cpp): PNG (APNG's default image), JPEG, GIF (first frame) and WebP
+// (first frame), checked against `Limits` before any pixel buffer is made.
+struct ImageLimits {
+    long long maxPixels = 0;  // decoded pixels at most
+    int maxSide = 0;          // each decoded side at most; 0: no limit of its own
+    // A JPEG is decoded at the smallest DCT scale (n/8) whose result still covers this box, so
+    // that a large photo shown small is never decoded whole; 0 x 0 decodes at full size.
+    int fitWidth = 0;
+    int fitHeight = 0;
+};
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    bool translucent = false;         // some pixel is not opaque
+    std::vector<std::uint32_t> argb;  // premultiplied 0xAARRGGBB, rows without padding
+};
+bool DecodeImageData(const unsigned char* data, std::size_t size, const ImageLimits& limits,
+                     DecodedImage& image, std::string* error);
+// Size and frame count from a file's structure, without decoding pixels: animated GIF, WebP
+// and PNG (acTL) count their frames, a still image counts 1. False for a damaged file.
+struct ImageFileInfo {
+    int width = 0;
+    int height = 0;
+    int frames = 0;
+};
+bool ReadImageFileInfo(const unsigned char* data, std::size_t size, ImageFileInfo& info,
+                       std::string* error);
 
 // A fresh handle for any graphics object (windows, GCs, text objects share one series).
 int NextHandle();

@@ -1,14 +1,18 @@
 // Image files into host bitmaps: PNG through libpng, JPEG through libjpeg-turbo, GIF (first
-// frame) through giflib; and bitmaps out as PNG. Sizes are checked before any pixel buffer is
-// made, and every decoder error ends in a message, never in a crash.
+// frame) through giflib, WebP (first frame) through libwebp; their sizes and frame counts; and
+// bitmaps out as PNG. Sizes are checked before any pixel buffer is made, and every decoder error
+// ends in a message, never in a crash.
 #include <gif_lib.h>
 #include <png.h>
+#include <webp/decode.h>
+#include <webp/demux.h>
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <vector>
 // jpeglib.h needs FILE and size_t declared first.
@@ -34,10 +38,19 @@ bool Fail(std::string* error, const std::string& message) {
     return false;
 }
 
-bool SizeOk(long long width, long long height, std::string* error) {
-    if (width < 1 || height < 1 || width > gfx::kMaxSide || height > gfx::kMaxSide) {
-        return Fail(error, "image size " + std::to_string(width) + "x" + std::to_string(height) +
-                               " is outside 1 to " + std::to_string(gfx::kMaxSide));
+// The decoded size against the limits, before any pixel buffer is made.
+bool SizeOk(long long width, long long height, const gfx::ImageLimits& limits, std::string* error) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (width < 1 || height < 1) {
+        return Fail(error, "image size " + size + " is empty");
+    }
+    if (limits.maxSide > 0 && (width > limits.maxSide || height > limits.maxSide)) {
+        return Fail(error,
+                    "image size " + size + " is outside 1 to " + std::to_string(limits.maxSide));
+    }
+    if (width * height > limits.maxPixels) {
+        return Fail(error, "image size " + size + " is more than " +
+                               std::to_string(limits.maxPixels) + " pixels");
     }
     return true;
 }
@@ -59,40 +72,103 @@ bool Premultiply(std::uint32_t* pixels, std::size_t count) {
     return translucent;
 }
 
-// A bitmap from premultiplied ARGB pixels: 32 bits when some are not opaque, else RGB565.
-tagWMBITMAP* FromArgb(std::vector<std::uint32_t>& argb, int width, int height, bool translucent,
-                      std::string* error) {
-    tagWMBITMAP* bitmap = gfx::NewBitmap(width, height, translucent ? 32 : 16, kPath, __LINE__);
-    if (bitmap == nullptr) {
-        Fail(error, "no memory for the image");
-        return nullptr;
-    }
-    Image source(pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, argb.data(), width * 4));
-    gfx::StoreImage(source.get(), bitmap);
-    return bitmap;
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           p[3];
 }
 
-tagWMBITMAP* DecodePng(const unsigned char* data, std::size_t size, std::string* error) {
+const unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+
+bool IsPng(const unsigned char* data, std::size_t size) {
+    return size >= 8 && std::memcmp(data, kPngSignature, 8) == 0;
+}
+bool IsJpeg(const unsigned char* data, std::size_t size) {
+    return size >= 2 && data[0] == 0xFF && data[1] == 0xD8;
+}
+bool IsGif(const unsigned char* data, std::size_t size) {
+    return size >= 4 && std::memcmp(data, "GIF8", 4) == 0;
+}
+bool IsWebp(const unsigned char* data, std::size_t size) {
+    return size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0;
+}
+
+bool PngInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+             std::string* error);
+
+// The chunks are walked first, so a file cut anywhere (even after its image data) is refused.
+bool DecodePng(const unsigned char* data, std::size_t size, const gfx::ImageLimits& limits,
+               gfx::DecodedImage& out, std::string* error) {
+    gfx::ImageFileInfo structure;
+    if (!PngInfo(data, size, structure, error)) {
+        return false;
+    }
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) {
-        Fail(error, std::string("damaged PNG: ") + image.message);
-        return nullptr;
+        return Fail(error, std::string("damaged PNG: ") + image.message);
     }
-    if (!SizeOk(image.width, image.height, error)) {
+    if (!SizeOk(image.width, image.height, limits, error)) {
         png_image_free(&image);
-        return nullptr;
+        return false;
     }
     image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
-    std::vector<std::uint32_t> argb(static_cast<std::size_t>(image.width) * image.height);
-    if (!png_image_finish_read(&image, nullptr, argb.data(), 0, nullptr)) {
-        Fail(error, std::string("damaged PNG: ") + image.message);
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.argb.assign(static_cast<std::size_t>(image.width) * image.height, 0);
+    if (!png_image_finish_read(&image, nullptr, out.argb.data(), 0, nullptr)) {
+        std::string message = std::string("damaged PNG: ") + image.message;
         png_image_free(&image);
-        return nullptr;
+        return Fail(error, message);
     }
-    bool translucent = Premultiply(argb.data(), argb.size());
-    return FromArgb(argb, static_cast<int>(image.width), static_cast<int>(image.height),
-                    translucent, error);
+    out.translucent = Premultiply(out.argb.data(), out.argb.size());
+    return true;
+}
+
+// PNG chunks from the signature to IEND: the size from IHDR and, for an animated PNG, the frame
+// count from acTL. The chunks' CRCs are left to the decoder.
+bool PngInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+             std::string* error) {
+    std::size_t at = 8;
+    bool first = true;
+    bool seenData = false;
+    info.frames = 1;
+    while (true) {
+        if (size - at < 12) {
+            return Fail(error, "damaged PNG: truncated");
+        }
+        const std::uint32_t length = BigEndian32(data + at);
+        const unsigned char* type = data + at + 4;
+        if (length > 0x7FFFFFFFu || size - at - 12 < length) {
+            return Fail(error, "damaged PNG: truncated chunk");
+        }
+        const unsigned char* body = data + at + 8;
+        if (first) {
+            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) {
+                return Fail(error, "damaged PNG: no IHDR");
+            }
+            const std::uint32_t width = BigEndian32(body);
+            const std::uint32_t height = BigEndian32(body + 4);
+            if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
+                return Fail(error, "damaged PNG: bad size");
+            }
+            info.width = static_cast<int>(width);
+            info.height = static_cast<int>(height);
+            first = false;
+        } else if (std::memcmp(type, "acTL", 4) == 0 && !seenData && length == 8) {
+            // An acTL after the image data does not make the file animated; 0 frames is invalid
+            // and leaves the still image.
+            const std::uint32_t frames = BigEndian32(body);
+            if (frames > 0x7FFFFFFFu) {
+                return Fail(error, "damaged PNG: bad frame count");
+            }
+            info.frames = frames == 0 ? 1 : static_cast<int>(frames);
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            seenData = true;
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            return seenData ? true : Fail(error, "damaged PNG: no image data");
+        }
+        at += 12 + static_cast<std::size_t>(length);
+    }
 }
 
 struct JpegError {
@@ -107,16 +183,38 @@ void JpegExit(j_common_ptr info) {
     std::longjmp(error->jump, 1);
 }
 
-void JpegSilence(j_common_ptr, int) {}
+// Warnings (corrupt or missing data, which the decoder would paint grey) are counted, not
+// printed: a file that gave any is damaged.
+void JpegWarning(j_common_ptr info, int level) {
+    if (level < 0) {
+        info->err->num_warnings++;
+    }
+}
+
+// The smallest DCT scale n/8 whose output still covers the fit box.
+void ChooseJpegScale(jpeg_decompress_struct& info, const gfx::ImageLimits& limits) {
+    if (limits.fitWidth <= 0 || limits.fitHeight <= 0) {
+        return;
+    }
+    info.scale_denom = 8;
+    for (unsigned n = 1; n <= 8; ++n) {
+        info.scale_num = n;
+        jpeg_calc_output_dimensions(&info);
+        if (info.output_width >= static_cast<unsigned>(limits.fitWidth) &&
+            info.output_height >= static_cast<unsigned>(limits.fitHeight)) {
+            return;
+        }
+    }
+}
 
 // Plain data only between setjmp and the decoder's calls, so a longjmp skips no destructor.
-bool DecodeJpegInto(const unsigned char* data, std::size_t size, std::vector<std::uint32_t>& argb,
-                    int& width, int& height, std::string* error) {
+bool DecodeJpeg(const unsigned char* data, std::size_t size, const gfx::ImageLimits& limits,
+                gfx::DecodedImage& out, std::string* error) {
     jpeg_decompress_struct info{};
     JpegError failure{};
     info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = JpegExit;
-    failure.manager.emit_message = JpegSilence;
+    failure.manager.emit_message = JpegWarning;
     if (setjmp(failure.jump) != 0) {
         jpeg_destroy_decompress(&info);
         return Fail(error, std::string("damaged JPEG: ") + failure.message);
@@ -124,33 +222,51 @@ bool DecodeJpegInto(const unsigned char* data, std::size_t size, std::vector<std
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
-    if (!SizeOk(info.image_width, info.image_height, error)) {
+    info.out_color_space = JCS_EXT_BGRA;
+    ChooseJpegScale(info, limits);
+    jpeg_calc_output_dimensions(&info);
+    if (!SizeOk(info.output_width, info.output_height, limits, error)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    info.out_color_space = JCS_EXT_BGRA;
+    out.width = static_cast<int>(info.output_width);
+    out.height = static_cast<int>(info.output_height);
+    out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
     jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
-    argb.resize(static_cast<std::size_t>(width) * height);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(
-            argb.data() + static_cast<std::size_t>(info.output_scanline) * width);
+            out.argb.data() + static_cast<std::size_t>(info.output_scanline) * out.width);
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
+    const long warnings = failure.manager.num_warnings;
     jpeg_destroy_decompress(&info);
+    if (warnings != 0) {
+        return Fail(error, "damaged JPEG: corrupt or missing data");
+    }
+    out.translucent = false;
     return true;
 }
 
-tagWMBITMAP* DecodeJpeg(const unsigned char* data, std::size_t size, std::string* error) {
-    std::vector<std::uint32_t> argb;
-    int width = 0;
-    int height = 0;
-    if (!DecodeJpegInto(data, size, argb, width, height, error)) {
-        return nullptr;
+bool JpegInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+              std::string* error) {
+    jpeg_decompress_struct decoder{};
+    JpegError failure{};
+    decoder.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = JpegExit;
+    failure.manager.emit_message = JpegWarning;
+    if (setjmp(failure.jump) != 0) {
+        jpeg_destroy_decompress(&decoder);
+        return Fail(error, std::string("damaged JPEG: ") + failure.message);
     }
-    return FromArgb(argb, width, height, false, error);
+    jpeg_create_decompress(&decoder);
+    jpeg_mem_src(&decoder, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&decoder, TRUE);
+    info.width = static_cast<int>(decoder.image_width);
+    info.height = static_cast<int>(decoder.image_height);
+    info.frames = 1;
+    jpeg_destroy_decompress(&decoder);
+    return true;
 }
 
 struct GifSource {
@@ -170,19 +286,48 @@ int GifRead(GifFileType* gif, GifByteType* to, int length) {
 struct GifCloser {
     void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
 };
+using Gif = std::unique_ptr<GifFileType, GifCloser>;
+
+Gif OpenGif(GifSource& source, std::string* error) {
+    int code = 0;
+    Gif gif(DGifOpen(&source, GifRead, &code));
+    if (!gif) {
+        Fail(error, std::string("damaged GIF: ") + GifErrorString(code));
+    }
+    return gif;
+}
+
+// Reads an extension's blocks; `control` gets the transparent colour of a graphic control one.
+bool SkipGifExtension(GifFileType* gif, int* transparent, std::string* error) {
+    int kind = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(gif, &kind, &block) == GIF_ERROR) {
+        return Fail(error, "damaged GIF extension");
+    }
+    while (block != nullptr) {
+        GraphicsControlBlock control;
+        if (transparent != nullptr && kind == GRAPHICS_EXT_FUNC_CODE && block[0] >= 4 &&
+            DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
+            *transparent = control.TransparentColor;
+        }
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
+            return Fail(error, "damaged GIF extension");
+        }
+    }
+    return true;
+}
 
 // The first frame on the logical screen; pixels it leaves out, and its transparent colour, are
 // transparent.
-tagWMBITMAP* DecodeGif(const unsigned char* data, std::size_t size, std::string* error) {
+bool DecodeGif(const unsigned char* data, std::size_t size, const gfx::ImageLimits& limits,
+               gfx::DecodedImage& out, std::string* error) {
     GifSource source{data, size, 0};
-    int code = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&source, GifRead, &code));
+    Gif gif = OpenGif(source, error);
     if (!gif) {
-        Fail(error, std::string("damaged GIF: ") + GifErrorString(code));
-        return nullptr;
+        return false;
     }
-    if (!SizeOk(gif->SWidth, gif->SHeight, error)) {
-        return nullptr;
+    if (!SizeOk(gif->SWidth, gif->SHeight, limits, error)) {
+        return false;
     }
     int width = gif->SWidth;
     int height = gif->SHeight;
@@ -190,41 +335,26 @@ tagWMBITMAP* DecodeGif(const unsigned char* data, std::size_t size, std::string*
     GifRecordType record;
     do {
         if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {
-            Fail(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
-            return nullptr;
+            return Fail(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
         }
-        if (record == EXTENSION_RECORD_TYPE) {
-            int kind = 0;
-            GifByteType* block = nullptr;
-            if (DGifGetExtension(gif.get(), &kind, &block) == GIF_ERROR) {
-                Fail(error, "damaged GIF extension");
-                return nullptr;
-            }
-            while (block != nullptr) {
-                GraphicsControlBlock control;
-                if (kind == GRAPHICS_EXT_FUNC_CODE && block[0] >= 4 &&
-                    DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
-                    transparent = control.TransparentColor;
-                }
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) {
-                    Fail(error, "damaged GIF extension");
-                    return nullptr;
-                }
-            }
+        if (record == EXTENSION_RECORD_TYPE && !SkipGifExtension(gif.get(), &transparent, error)) {
+            return false;
         }
     } while (record != IMAGE_DESC_RECORD_TYPE && record != TERMINATE_RECORD_TYPE);
     if (record != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif.get()) == GIF_ERROR) {
-        Fail(error, "GIF without an image");
-        return nullptr;
+        return Fail(error, "GIF without an image");
     }
     const GifImageDesc& frame = gif->Image;
-    if (!SizeOk(frame.Width, frame.Height, error)) {
-        return nullptr;
+    if (frame.Width < 1 || frame.Height < 1 ||
+        static_cast<long long>(frame.Width) * frame.Height > limits.maxPixels) {
+        return Fail(error, "damaged GIF: frame size " + std::to_string(frame.Width) + "x" +
+                               std::to_string(frame.Height));
     }
     const ColorMapObject* colors = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
     std::vector<GifPixelType> line(frame.Width);
-    std::vector<std::uint32_t> argb(static_cast<std::size_t>(width) * height, 0);
-    bool translucent = false;
+    out.width = width;
+    out.height = height;
+    out.argb.assign(static_cast<std::size_t>(width) * height, 0);
     // Interlaced rows come in four passes (GIF89a, appendix E).
     static constexpr int kStart[] = {0, 4, 2, 1};
     static constexpr int kStep[] = {8, 8, 4, 2};
@@ -237,8 +367,7 @@ tagWMBITMAP* DecodeGif(const unsigned char* data, std::size_t size, std::string*
     }
     for (int row : order) {
         if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR) {
-            Fail(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
-            return nullptr;
+            return Fail(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
         }
         long long y = static_cast<long long>(frame.Top) + row;
         for (int column = 0; column < frame.Width; ++column) {
@@ -249,35 +378,204 @@ tagWMBITMAP* DecodeGif(const unsigned char* data, std::size_t size, std::string*
                 continue;
             }
             const GifColorType& c = colors->Colors[index];
-            argb[static_cast<std::size_t>(y) * width + x] =
+            out.argb[static_cast<std::size_t>(y) * width + x] =
                 0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
         }
     }
-    for (std::uint32_t pixel : argb) {
-        translucent = translucent || (pixel >> 24) != 255;
+    out.translucent = false;
+    for (std::uint32_t pixel : out.argb) {
+        out.translucent = out.translucent || (pixel >> 24) != 255;
     }
-    return FromArgb(argb, width, height, translucent, error);
+    return true;
+}
+
+// Counts the image descriptors, skipping their compressed data undecoded. A file that ends
+// cleanly after a frame without its trailer still counts.
+bool GifInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+             std::string* error) {
+    GifSource source{data, size, 0};
+    Gif gif = OpenGif(source, error);
+    if (!gif) {
+        return false;
+    }
+    if (gif->SWidth < 1 || gif->SHeight < 1) {
+        return Fail(error, "damaged GIF: empty screen");
+    }
+    info.width = gif->SWidth;
+    info.height = gif->SHeight;
+    info.frames = 0;
+    while (true) {
+        GifRecordType record;
+        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {
+            if (info.frames > 0 && source.offset == source.size) {
+                return true;
+            }
+            return Fail(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
+        }
+        if (record == TERMINATE_RECORD_TYPE) {
+            break;
+        }
+        if (record == EXTENSION_RECORD_TYPE) {
+            if (!SkipGifExtension(gif.get(), nullptr, error)) {
+                return false;
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif.get()) == GIF_ERROR) {
+            return Fail(error, "damaged GIF: bad record");
+        }
+        int codeSize = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR) {
+            return Fail(error, "damaged GIF: image data");
+        }
+        while (block != nullptr) {
+            if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) {
+                return Fail(error, "damaged GIF: image data");
+            }
+        }
+        if (info.frames == std::numeric_limits<int>::max()) {
+            return Fail(error, "damaged GIF: too many frames");
+        }
+        ++info.frames;
+    }
+    return info.frames > 0 ? true : Fail(error, "GIF without an image");
+}
+
+struct WebpAnimCloser {
+    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+};
+
+// A still image, or the first frame of an animation on its canvas.
+bool DecodeWebp(const unsigned char* data, std::size_t size, const gfx::ImageLimits& limits,
+                gfx::DecodedImage& out, std::string* error) {
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) {
+        return Fail(error, "damaged WebP");
+    }
+    if (!SizeOk(features.width, features.height, limits, error)) {
+        return false;
+    }
+    out.width = features.width;
+    out.height = features.height;
+    const std::size_t count = static_cast<std::size_t>(out.width) * out.height;
+    if (!features.has_animation) {
+        out.argb.assign(count, 0);
+        // BGRA bytes are little-endian 0xAARRGGBB words.
+        if (WebPDecodeBGRAInto(data, size, reinterpret_cast<std::uint8_t*>(out.argb.data()),
+                               count * 4, out.width * 4) == nullptr) {
+            return Fail(error, "damaged WebP");
+        }
+    } else {
+        WebPData whole{data, size};
+        WebPAnimDecoderOptions options;
+        if (!WebPAnimDecoderOptionsInit(&options)) {
+            return Fail(error, "WebP decoder unavailable");
+        }
+        options.color_mode = MODE_BGRA;
+        options.use_threads = 0;
+        std::unique_ptr<WebPAnimDecoder, WebpAnimCloser> decoder(
+            WebPAnimDecoderNew(&whole, &options));
+        WebPAnimInfo info;
+        std::uint8_t* canvas = nullptr;
+        int timestamp = 0;
+        if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) ||
+            static_cast<int>(info.canvas_width) != out.width ||
+            static_cast<int>(info.canvas_height) != out.height ||
+            !WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp)) {
+            return Fail(error, "damaged WebP animation");
+        }
+        out.argb.resize(count);
+        std::memcpy(out.argb.data(), canvas, count * 4);
+    }
+    out.translucent = Premultiply(out.argb.data(), out.argb.size());
+    return true;
+}
+
+bool WebpInfo(const unsigned char* data, std::size_t size, gfx::ImageFileInfo& info,
+              std::string* error) {
+    WebPData whole{data, size};
+    WebPDemuxer* demux = WebPDemux(&whole);  // complete files only
+    if (demux == nullptr) {
+        return Fail(error, "damaged WebP");
+    }
+    info.width = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH));
+    info.height = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
+    const std::uint32_t frames = WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT);
+    WebPDemuxDelete(demux);
+    if (info.width < 1 || info.height < 1 || frames < 1 || frames > 0x7FFFFFFFu) {
+        return Fail(error, "damaged WebP");
+    }
+    info.frames = static_cast<int>(frames);
+    return true;
 }
 
 }  // namespace
 
+namespace gfx {
+
+bool DecodeImageData(const unsigned char* data, std::size_t size, const ImageLimits& limits,
+                     DecodedImage& image, std::string* error) {
+    if (data == nullptr || size < 4) {
+        return Fail(error, "not an image");
+    }
+    if (IsPng(data, size)) {
+        return DecodePng(data, size, limits, image, error);
+    }
+    if (IsJpeg(data, size)) {
+        return DecodeJpeg(data, size, limits, image, error);
+    }
+    if (IsGif(data, size)) {
+        return DecodeGif(data, size, limits, image, error);
+    }
+    if (IsWebp(data, size)) {
+        return DecodeWebp(data, size, limits, image, error);
+    }
+    return Fail(error, "not a PNG, JPEG, GIF or WebP image");
+}
+
+bool ReadImageFileInfo(const unsigned char* data, std::size_t size, ImageFileInfo& info,
+                       std::string* error) {
+    if (data == nullptr || size < 4) {
+        return Fail(error, "not an image");
+    }
+    if (IsPng(data, size)) {
+        return PngInfo(data, size, info, error);
+    }
+    if (IsJpeg(data, size)) {
+        return JpegInfo(data, size, info, error);
+    }
+    if (IsGif(data, size)) {
+        return GifInfo(data, size, info, error);
+    }
+    if (IsWebp(data, size)) {
+        return WebpInfo(data, size, info, error);
+    }
+    return Fail(error, "not a PNG, JPEG, GIF or WebP image");
+}
+
+}  // namespace gfx
+
 tagWMBITMAP* DecodeImage(const void* data, std::size_t size, std::string* error) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    if (bytes == nullptr || size < 4) {
-        Fail(error, "not an image");
+    gfx::ImageLimits limits;
+    limits.maxSide = gfx::kMaxSide;
+    limits.maxPixels = static_cast<long long>(gfx::kMaxSide) * gfx::kMaxSide;
+    gfx::DecodedImage image;
+    if (!gfx::DecodeImageData(static_cast<const unsigned char*>(data), size, limits, image,
+                              error)) {
         return nullptr;
     }
-    if (size >= 8 && std::memcmp(bytes, "\x89PNG\r\n\x1a\n", 8) == 0) {
-        return DecodePng(bytes, size, error);
+    // Premultiplied ARGB: 32 bits when some pixels are not opaque, else RGB565.
+    tagWMBITMAP* bitmap =
+        gfx::NewBitmap(image.width, image.height, image.translucent ? 32 : 16, kPath, __LINE__);
+    if (bitmap == nullptr) {
+        Fail(error, "no memory for the image");
+        return nullptr;
     }
-    if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        return DecodeJpeg(bytes, size, error);
-    }
-    if (std::memcmp(bytes, "GIF8", 4) == 0) {
-        return DecodeGif(bytes, size, error);
-    }
-    Fail(error, "not a PNG, JPEG or GIF image");
-    return nullptr;
+    Image source(pixman_image_create_bits(PIXMAN_a8r8g8b8, image.width, image.height,
+                                          image.argb.data(), image.width * 4));
+    gfx::StoreImage(source.get(), bitmap);
+    return bitmap;
 }
 
 tagWMBITMAP* LoadImage(const std::string& path, std::string* error) {

@@ -466,7 +466,7 @@ TEST_F(GraphicsHostTest, ImageFilesDecodeToHostBitmaps) {
     huge[16] = 0x7F;  // IHDR width's high byte (the CRC no longer matches either)
     const std::vector<std::pair<std::vector<unsigned char>, std::string>> bad = {
         {{}, "not an image"},
-        {{'a', 'b', 'c', 'd', 'e'}, "not a PNG, JPEG or GIF image"},
+        {{'a', 'b', 'c', 'd', 'e'}, "not a PNG, JPEG, GIF or WebP image"},
         {std::vector<unsigned char>(png.begin(), png.begin() + 30), "damaged PNG"},
         {huge, "PNG"},
         {std::vector<unsigned char>(jpeg.begin(), jpeg.begin() + 40), "JPEG"},

@@ -244,11 +244,16 @@ std::set<std::string> ExportedCFunctions() {
         "CallCommonSvcFCLISetSoundPath CallCommonSvcFCLIGetSoundPath "
         "CallCommonSvcFCLISetVolumeLevel CallCommonSvcFCLIGetVolumeLevel "
         "CallCommonSvcFCLIDestroyVolumeTimer CallCommonSvcFCLIDestroyVibThenMelodyTimer "
-        "CallCommonSvcFCLIMuteVolume CallCommonSvcFCLIUnmuteVolume CallCommonSvcFCLIIsMuteVolume");
+        "CallCommonSvcFCLIMuteVolume CallCommonSvcFCLIUnmuteVolume CallCommonSvcFCLIIsMuteVolume "
+
+        "CallLoadScaledImageBlackBackground CallLoadScaledImageBlackBackgroundEx "
+        "CallFreeScaledImageBlackBackground CallFreeCallerIDThumbnail CallChangeBitmapColor "
+        "CallGetImgFrameCount CallIsFlashContent CallLoadCallerIDThumbnail");
     return {std::istream_iterator<std::string>(names), {}};
 }
 
-// A member, vtable or typeinfo of a CCall* or ICall* class, as "nm -C" shows it.
+// A member, vtable or typeinfo of a CCall* or ICall* class, or of CVoiceVideoCommonUtil, as
+// "nm -C" shows it.
 bool OfCallClass(std::string name) {
     bool itself = false;
     for (const char* prefix : {"vtable for ", "typeinfo for ", "typeinfo name for ",
@@ -259,7 +264,8 @@ bool OfCallClass(std::string name) {
         }
     }
     const std::size_t end = name.find_first_of("<:(");
-    return (name.rfind("CCall", 0) == 0 || name.rfind("ICall", 0) == 0) &&
+    return (name.rfind("CCall", 0) == 0 || name.rfind("ICall", 0) == 0 ||
+            name.rfind("CVoiceVideoCommonUtil", 0) == 0) &&
            (itself || (end != std::string::npos && name[end] != '('));
 }
 

@@ -10,5 +10,6 @@ int RunContacts(int argc, char** argv, int first);
 int RunScreen(int argc, char** argv, int first);
 int RunRing(int argc, char** argv, int first);
 int RunVideo(int argc, char** argv, int first);
+int RunImage(int argc, char** argv, int first);
 
 }  // namespace callsvc

@@ -23,6 +23,7 @@ const char kUsage[] =
     "  contacts    import, generate or look up the address book (caller identification)\n"
     "  screen      render a call screen described in JSON through the library's widgets\n"
     "  video       write the first or last frame the video caller ID grabs from a video\n"
+    "  image       size, frames and Flash check of an image file; its fitted bitmap as PNG\n"
     "\n"
     "Every command takes --data DIR, --trace CHANNELS and --help;\n"
     "'callsvc COMMAND --help' tells more.\n"
@@ -78,6 +79,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "video") == 0) {
         return callsvc::RunVideo(argc, argv, 2);
+    }
+    if (std::strcmp(command, "image") == 0) {
+        return callsvc::RunImage(argc, argv, 2);
     }
     if (std::strcmp(command, "settings") == 0) {
         return callsvc::RunSettings(argc, argv, 2);
