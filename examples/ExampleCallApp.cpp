@@ -8,10 +8,7 @@
 #include "CallCommonSvc/H/CallCommonSvc.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallFlashCLI.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallVideoCLI.h"
-#if __has_include("CallCommonSvc/VoiceVideoCommonSvc/Util/VoiceVideoCommonUtil.h")
 #include "CallCommonSvc/VoiceVideoCommonSvc/Util/VoiceVideoCommonUtil.h"
-#define TEMP_HAVE_THUMB 1
-#endif
 #include "TmxHost.h"
 
 namespace example {
@@ -118,11 +115,7 @@ Caller LookUpCaller(const std::string& number) {
 }
 
 void ThumbnailFree::operator()(tagWMBITMAP* bitmap) const {
-#ifdef TEMP_HAVE_THUMB
     CallFreeCallerIDThumbnail(bitmap);
-#else
-    (void)bitmap;
-#endif
 }
 
 Thumbnail LoadThumbnail(const Caller& caller) {
@@ -131,11 +124,7 @@ Thumbnail LoadThumbnail(const Caller& caller) {
     }
     std::vector<char> path(caller.image.begin(), caller.image.end());
     path.push_back('\0');
-#ifdef TEMP_HAVE_THUMB
     return Thumbnail(CallLoadCallerIDThumbnail(path.data(), caller.index));
-#else
-    return nullptr;
-#endif
 }
 
 RingMedia MediaOf(const std::string& path) {

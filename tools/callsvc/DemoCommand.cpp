@@ -154,7 +154,7 @@ bool SeedAddressBook(const std::string& media, std::string& error) {
     video.height = 96;
     video.fps = 10;
     video.frames = 30;
-    video.colors = {0x0B5E68, 0x1D8A99, 0x3CC878, 0xE6783C, 0x9B59B6};
+    video.colors = {0xE6783C, 0xF1C40F, 0x3CC878, 0x3498DB, 0x9B59B6};
     if (!tmxhost::WriteVideo(ringtone, video, &error)) {
         return false;
     }
@@ -216,7 +216,7 @@ bool RunIncomingCall(const std::string& screens, bool window) {
         step("caller " + (outcome.caller.found ? outcome.caller.displayName : "unknown") +
              ", ringtone " + example::MediaName(outcome.media) + " " + outcome.mediaPath);
     };
-    hooks.event = [](const RoadEvent& event) { std::printf("%s\n", EventLine(event).c_str()); };
+    hooks.event = [](const RoadEvent& event) { std::printf("  %s\n", EventLine(event).c_str()); };
     hooks.screenWritten = [&screensWritten](const std::string&) { ++screensWritten; };
     hooks.dtmfStarted = [&step](int hCall) {
         step("DTMF start acknowledged on call " + std::to_string(hCall));

@@ -35,7 +35,11 @@ int IntArg(const tmxhost::Call& call, std::size_t index) {
 // the ring's sound, vibration and LED are followed so that only changes count.
 class HostEvents {
 public:
-    explicit HostEvents(long long start) : m_start(start), m_seen(tmxhost::Calls().size()) {}
+    // Looks at the calls made from now on; times count from `start`.
+    void Begin(long long start) {
+        m_start = start;
+        m_seen = tmxhost::Calls().size();
+    }
 
     void Scan(std::vector<RoadEvent>& found) {
         const std::vector<tmxhost::Call>& calls = tmxhost::Calls();
@@ -105,8 +109,8 @@ private:
         }
     }
 
-    long long m_start;
-    std::size_t m_seen;
+    long long m_start = 0;
+    std::size_t m_seen = 0;
     bool m_ringing = false;
     bool m_muted = false;
     bool m_vibrating = false;
@@ -150,16 +154,21 @@ private:
 class Road {
 public:
     Road(const RoadPlan& plan, const RoadHooks& hooks, RoadOutcome& outcome)
-        : m_plan(plan),
-          m_hooks(hooks),
-          m_outcome(outcome),
-          m_screen(""),
-          m_start(tmxhost::Now()),
-          m_events(m_start) {}
+        : m_plan(plan), m_hooks(hooks), m_outcome(outcome), m_screen("") {}
 
     bool Run() {
         tmxhost::SetNvInt(kNvCallAlertType, m_plan.alertType);
         tmxhost::SetNvInt(kNvRingVolume, m_plan.ringVolume);
+        std::string error;
+        // The window first: opening it takes a while on the real-time clock.
+        if (m_plan.window &&
+            !tmxhost::OpenLiveWindow(
+                "callsvc: call from " + m_plan.number, 2, [this](char key) { Key(key); }, &error)) {
+            Problem("no live window: " + error);
+            return false;
+        }
+        m_start = tmxhost::Now();
+        m_events.Begin(m_start);
         Ring();
         if (m_hooks.ringing) {
             m_hooks.ringing(m_outcome);
@@ -231,6 +240,7 @@ private:
         m_screen.SetState("Connected", "Receiver");
         m_dtmf = std::make_unique<RoadDtmf>(m_hooks);
         if (m_hooks.answered) {
+            Observe();  // the answer's events come before what the hook shows
             m_hooks.answered();
         }
         SendDtmf(m_plan.dtmf);
@@ -274,13 +284,6 @@ private:
     }
 
     void RunLive() {
-        std::string error;
-        if (!tmxhost::OpenLiveWindow(
-                "callsvc: call from " + m_plan.number, 2, [this](char key) { Key(key); }, &error)) {
-            Problem("no live window: " + error);
-            Release();
-            return;
-        }
         long long endAt = -1;
         while (tmxhost::PumpLiveWindow()) {
             for (; !m_keys.empty(); m_keys.pop_front()) {
@@ -344,7 +347,7 @@ private:
     example::CallControl m_control;
     std::unique_ptr<example::AudioCall> m_audio;
     std::unique_ptr<RoadDtmf> m_dtmf;
-    long long m_start;
+    long long m_start = 0;
     HostEvents m_events;
     std::deque<char> m_keys;
     bool m_ringing = false;
