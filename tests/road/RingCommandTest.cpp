@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "CallCommonSvc/Platform/TmxGWESCore.h"
 #include "support/HostTest.h"
 #include "support/SwfMaker.h"
 

@@ -177,10 +177,13 @@ public:
         if (m_plan.window) {
             RunLive();
         } else {
-            while (!m_released) {
-                tmxhost::Advance(1);
+            for (;;) {
                 FollowPlan();
                 Observe();
+                if (m_released) {
+                    break;
+                }
+                tmxhost::Advance(1);
             }
         }
         return m_outcome.problems.empty();
