@@ -47,10 +47,11 @@ build: configure
 	cmake --build $(BUILD)
 
 # Only the program and the libraries it loads, not the tests. The demo works in a temporary
-# data folder unless given --data.
+# data folder unless given --data; its call screens go to $(BUILD)/demo-screens.
 demo: configure
 	cmake --build $(BUILD) --target callsvc
-	./$(BUILD)/bin/callsvc demo
+	rm -rf $(BUILD)/demo-screens
+	./$(BUILD)/bin/callsvc demo --screens $(BUILD)/demo-screens
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2

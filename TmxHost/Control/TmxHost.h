@@ -508,6 +508,26 @@ void FreeBitmap(tagWMBITMAP* bitmap);
 bool SaveBitmapPng(const tagWMBITMAP* bitmap, const std::string& path,
                    std::string* error = nullptr);
 
+// ---- Live window ---------------------------------------------------------------------------
+//
+// A desktop window (SDL2) showing the host screen scaled up, with nearest-pixel scaling. It
+// only shows what the screen holds and adds nothing of its own. One live window at a time.
+// Keys handed to the listener: '0' to '9', '*', '#', '\n' for Enter and '\x1b' for Escape.
+
+constexpr char kKeyEnter = '\n';
+constexpr char kKeyEscape = '\x1b';
+
+// Opens the window, `scale` times the screen's size. False with SDL's message when SDL has no
+// video driver or the window cannot be made (SDL_VIDEODRIVER chooses the driver).
+bool OpenLiveWindow(const std::string& title, int scale, std::function<void(char key)> onKey,
+                    std::string* error = nullptr);
+// Presents the screen's current pixels, then handles pending events (keys go to the listener).
+// False once the window has been closed, or when none is open.
+bool PumpLiveWindow();
+// What the window shows, read back as RGB565 row by row; false with no window.
+bool LiveWindowPixels(std::vector<std::uint16_t>& pixels, int& width, int& height);
+void CloseLiveWindow();
+
 // ---- Media: images and the video player ----------------------------------------------------
 //
 // Image files (ImgDecodeFileEx, ImgGetImageInfo, ImgGetScaledImageFileEx) are PNG, JPEG, GIF

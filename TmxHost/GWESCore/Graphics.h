@@ -52,6 +52,9 @@ bool DrawText(int hText, pixman_image_t* dest, long long x, long long y, long lo
 void ResetText();
 int LiveTextObjects();
 
+// The screen's pixels (RGB565).
+pixman_image_t* ScreenImage();
+
 // For the Flash engine: whether a GC exists; copies an image to (x, y) of a GC, clipped to it,
 // replacing the pixels there; and shows a GC as _WmShowGC(h, 1) does, without logging a call.
 bool GCExists(int hGC);

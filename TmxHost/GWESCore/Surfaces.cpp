@@ -459,6 +459,10 @@ bool ForgetBitmap(const tagWMBITMAP* bitmap) {
     return State().bitmaps.erase(bitmap) != 0;
 }
 
+pixman_image_t* ScreenImage() {
+    return State().screen.get();
+}
+
 }  // namespace gfx
 
 namespace detail {

@@ -235,7 +235,6 @@ std::set<std::string> ExportedCFunctions() {
         "CallCommonSvcVCLIGetIncomState CallCommonSvcVCLIDestroyVolumeTimer "
         "CallCommonSvcVCLIDestroyVibThenMelodyTimer CallCommonSvcVCLIMuteVolume "
         "CallCommonSvcVCLIIsMuteVolume "
-
         "CallCommonSvcFCLIInit CallCommonSvcFCLIIsPlayAvail CallCommonSvcFCLIGetFirstFrame "
         "CallCommonSvcFCLISetPath CallCommonSvcFCLIGetPath CallCommonSvcFCLIChangeFlashRect "
         "CallCommonSvcFCLISetVibAlertInfo CallCommonSvcFCLISetGc CallCommonSvcFCLIGetGC "

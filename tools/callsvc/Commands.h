@@ -8,6 +8,7 @@ int RunDemo(int argc, char** argv, int first);
 int RunDial(int argc, char** argv, int first);
 int RunContacts(int argc, char** argv, int first);
 int RunScreen(int argc, char** argv, int first);
+int RunRing(int argc, char** argv, int first);
 int RunVideo(int argc, char** argv, int first);
 int RunImage(int argc, char** argv, int first);
 

@@ -17,6 +17,7 @@
 #include "ExampleCallApp.h"
 #include "Module.h"
 #include "Options.h"
+#include "RingRoad.h"
 #include "TmxHost.h"
 
 namespace callsvc {
@@ -26,19 +27,20 @@ const char kUsage[] =
     "usage: callsvc demo [options]\n"
     "\n"
     "Loads the call common service as the module manager does, shows the settings file it\n"
-    "created or found (version and defaults), runs a short sequence of timers on the real-time\n"
-    "clock, then makes a call through the example application: dial, send the DTMF string\n"
-    "\"123#\" tone by tone, hold it for a waiting call whose caller it looks up in the address\n"
-    "book, answer, release. The timeline shows every telephony request (->) and the\n"
-    "network's answers (<-) with their clock times.\n"
-    "Last, a call rings in with LED and vibration, is answered on its own audio path (path,\n"
-    "mute and volume), hears an effect sound and is released; that timeline also shows the\n"
-    "LED, vibration, sound-state, audio-caller and effect-sound calls. The ringing call is drawn\n"
-    "on the host's screen with the library's widgets: a pane list (name, number, state, photo),\n"
-    "the caller's group as a framed picture and a ticker with a ringing animation.\n"
+    "created or found (version and defaults) and runs a short sequence of timers on the\n"
+    "real-time clock. Then a call rings in from a caller of the address book, whose photo and\n"
+    "video ringtone the demo makes in a temporary folder: the call screen is drawn with the\n"
+    "library's widgets (name, number, photo, the video in its media area, a ticker), the\n"
+    "video rings with escalating volume and vibration, the call is answered through the\n"
+    "example application, its audio path opens, an effect sound plays, the DTMF string\n"
+    "\"123#\" goes out tone by tone with its acknowledgements, and the call is released.\n"
+    "The timeline shows what the platform saw (as `callsvc ring` prints it) and the demo's\n"
+    "own steps (.); the call runs on a virtual clock, in no time.\n"
     "\n"
     "options:\n"
-    "  --screens DIR       write the screen as DIR/NN-STEP.png at each step of the ringing call\n"
+    "  --screens DIR       write the screen as DIR/NNNNNN-EVENT.png at each event of the call\n"
+    "  --window            show the phone in a window, in real time: Enter answers, digits\n"
+    "                      send DTMF, Escape rejects or ends the call\n"
     "  --data DIR          data folder to use and keep (default: a new temporary folder,\n"
     "                      removed at exit; unlike the other commands, the demo never\n"
     "                      uses $TMXHOST_DATA_ROOT or ~/.local/share/callsvc)\n"
@@ -100,74 +102,6 @@ private:
     int m_slowTicks = 0;
 };
 
-// Prints the platform calls of the call log whose names begin with one of the prefixes
-// (telephony requests by default) and the network's answers, in time order. The call log is
-// recorded while a timeline exists.
-class Timeline {
-public:
-    explicit Timeline(long long start, std::vector<std::string> prefixes = {"Tapi"})
-        : m_start(start), m_prefixes(std::move(prefixes)) {
-        tmxhost::SetRecording(m_recording | tmxhost::kRecordCalls);
-    }
-    ~Timeline() { tmxhost::SetRecording(m_recording); }
-    Timeline(const Timeline&) = delete;
-    Timeline& operator=(const Timeline&) = delete;
-
-    // Prints the requests made since the last print.
-    void Requests() {
-        const std::vector<tmxhost::Call>& calls = tmxhost::Calls();
-        for (; m_printed < calls.size(); ++m_printed) {
-            const tmxhost::Call& call = calls[m_printed];
-            for (const std::string& prefix : m_prefixes) {
-                if (call.name.rfind(prefix, 0) == 0) {
-                    std::printf("  %5lld ms  -> %s\n", call.time - m_start, call.Text().c_str());
-                    break;
-                }
-            }
-        }
-    }
-
-    void Event(const std::string& text) {
-        Requests();
-        std::printf("  %5lld ms  <- %s\n", tmxhost::Now() - m_start, text.c_str());
-    }
-
-    void Step(const std::string& text) {
-        Requests();
-        std::printf("  %5lld ms  %s\n", tmxhost::Now() - m_start, text.c_str());
-    }
-
-private:
-    long long m_start;
-    std::vector<std::string> m_prefixes;
-    unsigned m_recording = tmxhost::GetRecording();
-    std::size_t m_printed = tmxhost::Calls().size();
-};
-
-// The example's DTMF sender, with each acknowledgement shown on the timeline.
-class ShownDtmfSender : public example::DtmfSender {
-public:
-    explicit ShownDtmfSender(Timeline& timeline) : m_timeline(timeline) {}
-
-    int StartDtmfAck(int hCall) override {
-        m_timeline.Event("start acknowledged on call " + std::to_string(hCall));
-        return DtmfSender::StartDtmfAck(hCall);
-    }
-    int Pop() override {
-        m_timeline.Event("stop acknowledged");
-        return DtmfSender::Pop();
-    }
-    int OnPostPop(Result result) override {
-        m_ended = m_ended || result == DTMF_RESULT_END_OF_SEND;
-        return 1;
-    }
-    bool Ended() const { return m_ended; }
-
-private:
-    Timeline& m_timeline;
-    bool m_ended = false;
-};
-
 // Runs the clock until `done` holds, at most `limitMs`.
 template <class Done>
 bool RunUntil(Done done, long long limitMs) {
@@ -177,80 +111,68 @@ bool RunUntil(Done done, long long limitMs) {
     return done();
 }
 
-// The demo's address book, in memory: the waiting caller is a contact of a group.
-void SeedAddressBook() {
-    tmxhost::AddGroup({2, "Family", "/sounds/family.mp3", "pulse"});
+constexpr char kCallerNumber[] = "+44 1632 960111";
+
+// The caller's photo: a head and shoulders on a blue ground, 160 x 128.
+bool WritePhoto(const std::string& path, std::string& error) {
+    constexpr int kW = 160, kH = 128;
+    std::vector<std::uint16_t> pixels(kW * kH);
+    auto inside = [](int x, int y, double cx, double cy, double r) {
+        return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
+    };
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            std::uint16_t pixel =
+                static_cast<std::uint16_t>((6 + y / 16) << 11 | (20 + y / 8) << 5 | 24);
+            if (inside(x, y, 80, 150, 62)) {
+                pixel = 0x3B1A;  // shoulders
+            } else if (inside(x, y, 80, 52, 30)) {
+                pixel = 0xF6B2;  // face
+            }
+            if (inside(x, y, 80, 40, 31) && y < 40) {
+                pixel = 0x7A85;  // hair
+            }
+            pixels[y * kW + x] = pixel;
+        }
+    }
+    tagWMBITMAP bitmap{};
+    bitmap.rectW = kW;
+    bitmap.rectH = kH;
+    bitmap.nBitsPerPixel = 16;
+    bitmap.pBits = pixels.data();
+    return tmxhost::SaveBitmapPng(&bitmap, path, &error);
+}
+
+// The address book: the caller with a photo and a video ringtone made in `media`.
+bool SeedAddressBook(const std::string& media, std::string& error) {
+    std::string photo = media + "/anna.png", ringtone = media + "/anna-ring.mp4";
+    if (!WritePhoto(photo, error)) {
+        return false;
+    }
+    tmxhost::VideoSpec video;
+    video.width = 128;
+    video.height = 96;
+    video.fps = 10;
+    video.frames = 30;
+    video.colors = {0xE6783C, 0xF1C40F, 0x3CC878, 0x3498DB, 0x9B59B6};
+    if (!tmxhost::WriteVideo(ringtone, video, &error)) {
+        return false;
+    }
+    tmxhost::AddGroup({2, "Family", "", "pulse"});
     tmxhost::Contact anna;
     anna.firstName = "Anna";
     anna.lastName = "Berg";
-    anna.image = "/pics/anna.jpg";
-    anna.numbers = {{"+44 1632 960000", 1}};
+    anna.image = photo;
+    anna.numbers = {{kCallerNumber, 1}};
     anna.groups = {2};
+    anna.ringtone = ringtone;
     anna.vibration = "heartbeat";
     tmxhost::AddContact(anna);
+    std::printf("\nAddress book: Anna Berg, %s, photo %s, video ringtone %s\n", kCallerNumber,
+                photo.c_str(), ringtone.c_str());
+    return true;
 }
 
-// Who is calling, as the call screen shows it.
-std::string IdentifyCaller(const std::string& number) {
-    CallCommonCtRecord record = {};
-    std::vector<char> input(number.begin(), number.end());
-    input.push_back('\0');
-    if (CallCommonSvcGetCtRecordbyNum(input.data(), &record) != 1) {
-        return "unknown caller " + number;
-    }
-    char name[302] = "";
-    CallCommonSvcGetDisplayName(record.szFirstName, record.szLastName, name);
-    return std::string(name) + " (picture " + record.szImage + ", ringtone " + record.szRingtone +
-           ", vibration " + record.szVibration + ")";
-}
-
-// Dials, sends DTMF, takes a waiting call and hangs up, through the example application.
-bool RunCalls() {
-    Timeline timeline(tmxhost::Now());
-    tmxhost::SetCallListener([&timeline](const tmxhost::CallView& call) {
-        timeline.Event("call " + std::to_string(call.handle) + " " + call.state +
-                       (call.incoming ? " from " : " to ") + call.number);
-    });
-    example::CallControl control;
-    bool ok = true;
-    {
-        ShownDtmfSender dtmf(timeline);
-        control.SetNumber("+441632960958");
-        timeline.Step("dial +441632960958");
-        int hCall = control.Setup();
-        ok = hCall != TAPI_INVALID_CALLHANDLE &&
-             RunUntil([] { return example::FindCall("active") != TAPI_INVALID_CALLHANDLE; }, 3000);
-
-        timeline.Step("send DTMF \"123#\" tone by tone");
-        ok = ok && dtmf.Push("123#") == 1 && RunUntil([&dtmf] { return dtmf.Ended(); }, 5000);
-
-        tmxhost::RunFor(300);
-        tmxhost::IncomingCall("+441632960000");
-        timeline.Step("waiting call from " + IdentifyCaller("+441632960000"));
-        timeline.Step("hold the first call and answer the waiting one");
-        ok = ok && control.Hold() == 1 && control.Answer() == 1;
-        tmxhost::RunFor(500);
-        timeline.Step("release the answered call, resume and release the first");
-        ok = ok && control.Release() == 1 && control.Activate() == 1;
-        tmxhost::RunFor(500);
-        ok = ok && control.Release() == 1 && control.Destroy() == 1 && control.Destroy() == 1;
-        timeline.Requests();
-    }
-    tmxhost::SetCallListener({});
-
-    std::string sent = tmxhost::DtmfSent();
-    std::printf("\nDTMF tones sent in order: ");
-    for (char digit : sent) {
-        std::printf("%c ", digit);
-    }
-    bool exact = sent == "123#";
-    std::printf("(%s)\n", exact ? "every digit once, none lost or repeated" : "NOT as pushed");
-    return ok && exact;
-}
-
-constexpr int kVoicePriority = 2;
-constexpr int kPathReceiver = 0x1;
-constexpr int kPathSpeaker = 0x2;
 constexpr int kConnectTone = 12;
 bool g_effectDone = false;
 
@@ -271,86 +193,74 @@ std::string AudioCallerText() {
     return text;
 }
 
-// An incoming call: ring with LED and vibration, answer on the call's audio path, an effect
-// sound, release.
-bool RunRingingCall(const std::string& screens) {
-    Timeline timeline(tmxhost::Now(), {"Tapi", "Am", "Av", "Ssm", "AppSnd"});
-    CallScreen screen(screens);
-    bool screenOk = true;
-    // Each step of the call on the screen, and with --screens in a file.
-    auto show = [&](const std::string& slug) {
-        std::string path, error;
-        if (!screen.Save(slug, path, error)) {
-            screenOk = false;
-            timeline.Step("screen not written: " + error);
-        } else if (!path.empty()) {
-            timeline.Step("screen written to " + path);
-        }
+// The incoming call with the demo's own steps shown between the platform's events.
+bool RunIncomingCall(const std::string& screens, bool window) {
+    RoadPlan plan;
+    plan.number = kCallerNumber;
+    plan.alertType = 6;  // escalating, with vibration
+    plan.ringVolume = 48;
+    plan.answerAfter = window ? -1 : 7000;
+    plan.dtmf = window ? "" : "123#";
+    plan.releaseAt = window ? 24LL * 3600 * 1000 : 12000;
+    plan.screens = screens;
+    plan.window = window;
+
+    long long start = tmxhost::Now();
+    auto step = [start](const std::string& text) {
+        std::printf("  %6lld ms  . %s\n", tmxhost::Now() - start, text.c_str());
     };
-    tmxhost::SetCallListener([&timeline](const tmxhost::CallView& call) {
-        timeline.Event("call " + std::to_string(call.handle) + " " + call.state + " from " +
-                       call.number);
-    });
-    example::CallControl control;
-    tmxhost::IncomingCall("+441632960111");
-    timeline.Step("ring: blink the LED and vibrate, draw the call screen");
-    bool ok = CallLedBlink() == 1 && CallVibStart(nullptr) == 1;
-    screenOk = screen.Ring("Anna Berg", "+44 1632 960111", "Mobile \xC2\xB7 Family");
-    show("ringing");
-    timeline.Step(std::to_string(tmxhost::LedBlinks().size()) + " LED blink and " +
-                  std::to_string(tmxhost::Vibrations().size()) + " vibration running");
-    tmxhost::RunFor(1500);
-    show("still-ringing");
+    bool ok = true;
+    int screensWritten = 0;
+    RoadHooks hooks;
+    hooks.ringing = [&step](const RoadOutcome& outcome) {
+        step("caller " + (outcome.caller.found ? outcome.caller.displayName : "unknown") +
+             ", ringtone " + example::MediaName(outcome.media) + " " + outcome.mediaPath);
+    };
+    hooks.event = [](const RoadEvent& event) { std::printf("  %s\n", EventLine(event).c_str()); };
+    hooks.screenWritten = [&screensWritten](const std::string&) { ++screensWritten; };
+    hooks.dtmfStarted = [&step](int hCall) {
+        step("DTMF start acknowledged on call " + std::to_string(hCall));
+    };
+    hooks.dtmfStopped = [&step] { step("DTMF stop acknowledged"); };
+    hooks.answered = [&] {
+        step(AudioCallerText());
+        CCallSound sound;
+        g_effectDone = false;
+        step("connect tone, once");
+        ok = sound.SetVolume(kConnectTone, 3) == 1 &&
+             sound.Play(kConnectTone, 0, 0, OnEffectDone) == 1 && ok;
+        ok = RunUntil([] { return g_effectDone; }, 3000) && ok;
+        step("connect tone done");
+        sound.Stop();
+    };
+    if (window) {
+        std::printf("  (window: Enter answers, digits send DTMF, Escape rejects or ends)\n");
+    }
+    RoadOutcome outcome;
+    ok = RunRoad(plan, hooks, outcome) && ok;
+    for (const std::string& problem : outcome.problems) {
+        std::printf("  problem: %s\n", problem.c_str());
+    }
 
-    timeline.Step("answer: LED and vibration off, open the call's audio path");
-    ok = CallLedClear() == 1 && CallVibStop() == 1 && ok;
-    ok = control.Answer() == 1 && ok;
-    {
-        example::AudioCall audio;
-        audio.SetPath(kPathReceiver, 0);
-        ok = audio.OpenPath(kVoicePriority) > 0 && ok;
-        screen.SetState("Connected", "Receiver");
-        show("answered");
-        timeline.Step("speaker on, microphone live, volume 4");
-        ok = audio.SetPath(kPathSpeaker, 1) == 1 && audio.SetMuteMode(0, 1) == 1 &&
-             audio.SetVolume(4) == 1 && ok;
-        screen.SetState("Connected", "Speaker, volume 4");
-        show("speaker");
-        timeline.Step(AudioCallerText());
-        tmxhost::RunFor(500);
-
-        timeline.Step("mute the microphone and play the connect tone once");
-        ok = audio.SetMuteMode(1, 1) == 1 && ok;
-        screen.SetState("Muted");
-        show("muted");
-        timeline.Step(AudioCallerText());
-        {
-            CCallSound sound;
-            g_effectDone = false;
-            ok = sound.SetVolume(kConnectTone, 3) == 1 &&
-                 sound.Play(kConnectTone, 0, 0, OnEffectDone) == 1 && ok;
-            ok = RunUntil([] { return g_effectDone; }, 3000) && ok;
-            timeline.Event("connect tone done");
-            sound.Stop();
+    std::string sent = tmxhost::DtmfSent();
+    if (!window) {
+        std::printf("\nDTMF tones sent in order: ");
+        for (char digit : sent) {
+            std::printf("%c ", digit);
         }
-        ok = audio.SetMuteMode(0, 1) == 1 && ok;
-
-        timeline.Step("release: close the audio path");
-        ok = control.Release() == 1 && ok;
-        ok = audio.ClosePath(kVoicePriority) == 1 && control.Destroy() == 1 && ok;
-        screen.SetState("Call ended", "Anna Berg");
-        show("ended");
-        timeline.Requests();
+        bool exact = sent == "123#";
+        std::printf("(%s)\n", exact ? "every digit once, none lost or repeated" : "NOT as pushed");
+        ok = ok && exact;
     }
-    tmxhost::SetCallListener({});
-    ok = ok && tmxhost::LedBlinks().empty() && tmxhost::Vibrations().empty() &&
-         tmxhost::AudioCallers().empty();
-    std::printf("\nLED, vibration and audio caller after the call: %s\n",
-                ok ? "all released" : "NOT as expected");
-    if (!screenOk) {
-        std::printf("The call screen could not be drawn or written\n");
+    bool released = tmxhost::LedBlinks().empty() && tmxhost::Vibrations().empty() &&
+                    tmxhost::AudioCallers().empty() && tmxhost::Players().empty();
+    std::printf("LED, vibration, ring player and audio caller after the call: %s\n",
+                released ? "all released" : "NOT as expected");
+    if (!screens.empty()) {
+        std::printf("%d screens written to %s (NNNNNN-EVENT.png, time in ms)\n", screensWritten,
+                    screens.c_str());
     }
-    return ok && screenOk;
+    return ok && released;
 }
 
 }  // namespace
@@ -358,7 +268,7 @@ bool RunRingingCall(const std::string& screens) {
 int RunDemo(int argc, char** argv, int first) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, first, {"--screens"}, {}, options, error) ||
+    if (!ParseOptions(argc, argv, first, {"--screens"}, {"--window"}, options, error) ||
         !options.positional.empty()) {
         std::fprintf(stderr, "callsvc demo: %s\n\n%s",
                      error.empty() ? "unexpected argument" : error.c_str(), kUsage);
@@ -426,12 +336,16 @@ int RunDemo(int argc, char** argv, int first) {
         }
     }
 
-    SeedAddressBook();
-    std::printf("\nA call through the example application:\n");
-    bool callsOk = RunCalls();
-
-    std::printf("\nAn incoming call with ring, audio path and an effect sound:\n");
-    callsOk = RunRingingCall(screens) && callsOk;
+    TemporaryFolder media;
+    if (media.Path().empty() || !SeedAddressBook(media.Path(), error)) {
+        std::fprintf(stderr, "callsvc demo: cannot make the caller's media: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    const bool window = options.Has("--window");
+    // The call runs on the virtual clock, or in real time in the window.
+    tmxhost::UseRealTime(window);
+    std::printf("\nAn incoming call through the example application:\n");
+    bool callsOk = RunIncomingCall(screens, window);
 
     module.Unload();
     std::printf("\nUnloaded (module class registered: %s)\n",

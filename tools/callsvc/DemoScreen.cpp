@@ -15,6 +15,7 @@ namespace callsvc {
 namespace {
 
 constexpr int kWidth = 240, kHeight = 320, kTickerTop = 276;
+constexpr tagWMRECT kPhoto{12, 120, 80, 64}, kMedia{104, 104, 128, 96};
 
 struct Colour {
     double r, g, b;
@@ -96,6 +97,9 @@ CallPaneInfo TextPane(const char* id, tagWMRECT rect, const std::string& text, C
 CallScreen::CallScreen(std::string folder) : m_folder(std::move(folder)) {}
 
 CallScreen::~CallScreen() {
+    if (m_hMediaWindow != -1) {
+        tmxhost::DestroyWindow(m_hMediaWindow);
+    }
     if (m_hTicker != -1) {
         CallDestroyTicker(m_hTicker);
     }
@@ -110,8 +114,8 @@ CallScreen::~CallScreen() {
     }
 }
 
-bool CallScreen::Ring(const std::string& name, const std::string& number,
-                      const std::string& group) {
+bool CallScreen::Ring(const std::string& name, const std::string& number, const std::string& ticker,
+                      const tagWMBITMAP* photo) {
     m_hWindow = tmxhost::CreateWindow(0, 0, kWidth, kHeight);
     if (m_hWindow == -1) {
         return false;
@@ -120,10 +124,13 @@ bool CallScreen::Ring(const std::string& name, const std::string& number,
     DemoBitmap& background = *m_bitmaps.emplace_back(Make(kWidth, kTickerTop, 16, [](int x, int) {
         return Rgb565(Mix(kNavy, kTeal, x / double(kWidth - 1)));
     }));
-    DemoBitmap& photo = *m_bitmaps.emplace_back(Make(72, 72, 16, [](int x, int y) {
-        Colour c = Mix({200, 214, 229}, {60, 110, 170}, Cover(x, y, 36, 83, 31));
-        c = Mix(c, {240, 200, 170}, Cover(x, y, 36, 31, 15));
-        return Rgb565(Mix(c, {70, 45, 30}, Cover(x, y, 36, 25, 16, 6)));
+    DemoBitmap& silhouette = *m_bitmaps.emplace_back(Make(64, 64, 16, [](int x, int y) {
+        Colour c = Mix({200, 214, 229}, {60, 110, 170}, Cover(x, y, 32, 74, 27));
+        c = Mix(c, {240, 200, 170}, Cover(x, y, 32, 27, 13));
+        return Rgb565(Mix(c, {70, 45, 30}, Cover(x, y, 32, 22, 14, 5)));
+    }));
+    DemoBitmap& mediaArea = *m_bitmaps.emplace_back(Make(kMedia.w, kMedia.h, 16, [](int, int) {
+        return Rgb565({8, 20, 32});
     }));
     DemoBitmap& badge = *m_bitmaps.emplace_back(Make(40, 40, 32, [](int x, int y) {
         double people = std::max({Cover(x, y, 14, 15, 5), Cover(x, y, 26, 15, 5),
@@ -151,17 +158,24 @@ bool CallScreen::Ring(const std::string& name, const std::string& number,
                 .get();
     }
 
-    CallPaneInfo panes[4] = {
-        TextPane("name", {0, 36, kWidth, 32}, name, kWhite, 3),
-        TextPane("number", {0, 70, kWidth, 22}, number, {184, 216, 240}, 1),
-        TextPane("state", {0, 200, kWidth, 24}, "Incoming call", {120, 224, 160}, 2),
+    CallPaneInfo panes[5] = {
+        TextPane("name", {0, 44, kWidth, 32}, name, kWhite, 3),
+        TextPane("number", {0, 76, kWidth, 22}, number, {184, 216, 240}, 1),
+        TextPane("state", {0, 210, kWidth, 24}, "Incoming call", {120, 224, 160}, 2),
     };
+    // The thumbnail is at most the caller-ID box; centred in it.
+    const tagWMBITMAP* picture = photo != nullptr ? photo : &silhouette.record;
+    int pw = std::min<int>(picture->rectW, kPhoto.w), ph = std::min<int>(picture->rectH, kPhoto.h);
     std::snprintf(panes[3].szPaneID, sizeof(panes[3].szPaneID), "photo");
     panes[3].iObjType = CALL_PANE_TYPE_BITMAP;
-    panes[3].rect = {84, 110, 72, 72};
-    panes[3].obj.bitmap = {0, 0, &photo.record};
+    panes[3].rect = {kPhoto.x + (kPhoto.w - pw) / 2, kPhoto.y + (kPhoto.h - ph) / 2, pw, ph};
+    panes[3].obj.bitmap = {0, 0, const_cast<tagWMBITMAP*>(picture)};
+    std::snprintf(panes[4].szPaneID, sizeof(panes[4].szPaneID), "media");
+    panes[4].iObjType = CALL_PANE_TYPE_BITMAP;
+    panes[4].rect = kMedia;
+    panes[4].obj.bitmap = {0, 0, &mediaArea.record};
     m_panes = new CCallPaneList();
-    if (m_panes->Create(m_hWindow, tagWMRECT{0, 0, kWidth, kTickerTop}, panes, 4) != 1) {
+    if (m_panes->Create(m_hWindow, tagWMRECT{0, 0, kWidth, kTickerTop}, panes, 5) != 1) {
         return false;
     }
     m_panes->SetBgImage(&background.record);
@@ -170,13 +184,37 @@ bool CallScreen::Ring(const std::string& name, const std::string& number,
     // The picture outlines in its window's foreground colour.
     WmSetWindowFgColor(m_hWindow, Rgb565({230, 120, 60}));
     m_picture = new CCallPicture();
-    if (m_picture->Create(m_hWindow, 180, 126, 40, 40, &badge.record) != 1) {
+    if (m_picture->Create(m_hWindow, 192, 4, 40, 40, &badge.record) != 1) {
         return false;
     }
     m_picture->DrawShow();
     WmSetWindowFgColor(m_hWindow, 0xFFFF);
 
-    return ShowTicker(group, true);
+    return ShowTicker(ticker, true);
+}
+
+tagWMRECT CallScreen::MediaRect() {
+    return kMedia;
+}
+
+int CallScreen::OpenMediaWindow() {
+    CloseMediaWindow();
+    m_hMediaWindow = tmxhost::CreateWindow(kMedia.x, kMedia.y, kMedia.w, kMedia.h);
+    if (m_hMediaWindow != -1) {
+        WmSetWindowBgColor(m_hMediaWindow, Rgb565({8, 20, 32}));
+    }
+    return m_hMediaWindow;
+}
+
+void CallScreen::CloseMediaWindow() {
+    if (m_hMediaWindow == -1) {
+        return;
+    }
+    tmxhost::DestroyWindow(m_hMediaWindow);
+    m_hMediaWindow = -1;
+    if (m_panes != nullptr) {
+        m_panes->DrawShow("media");
+    }
 }
 
 bool CallScreen::ShowTicker(const std::string& text, bool animate) {
@@ -226,6 +264,10 @@ bool CallScreen::Save(const std::string& slug, std::string& path, std::string& e
     }
     char name[64];
     std::snprintf(name, sizeof(name), "%02d-%s.png", ++m_saved, slug.c_str());
+    return SaveAs(name, path, error);
+}
+
+bool CallScreen::SaveAs(const std::string& name, std::string& path, std::string& error) {
     path = (std::filesystem::path(m_folder) / name).string();
     return tmxhost::SaveScreenPng(path, &error);
 }

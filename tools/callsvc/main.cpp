@@ -15,7 +15,9 @@ const char kUsage[] =
     "Runs the call common service on the host platform.\n"
     "\n"
     "commands:\n"
-    "  demo        load the library, show its settings file and run timers (the default)\n"
+    "  demo        the library at work: settings file, timers, an incoming call rung with a\n"
+    "              video, answered, DTMF, audio path, effect sound (the default)\n"
+    "  ring        ring the phone: an incoming call from NUMBER to release, as a timeline\n"
     "  settings    list, get or set the call settings (CallReg.ini)\n"
     "  dial        analyse a dialled string: emergency, SS code, number, DTMF, identity\n"
     "  contacts    import, generate or look up the address book (caller identification)\n"
@@ -71,6 +73,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "screen") == 0) {
         return callsvc::RunScreen(argc, argv, 2);
+    }
+    if (std::strcmp(command, "ring") == 0) {
+        return callsvc::RunRing(argc, argv, 2);
     }
     if (std::strcmp(command, "video") == 0) {
         return callsvc::RunVideo(argc, argv, 2);
