@@ -101,6 +101,8 @@ TEST_F(VideoCliTest, EachAlertTypeRingsItsTimeline) {
         // Escalation in steps of 16 that stops below the ring volume.
         {2, 40, 9000, false, false, {volume(0, 1, 0), volume(3000, 1, 16), volume(6000, 1, 32)}},
         {2, 10, 3000, false, false, {volume(0, 1, 0)}},
+        // A negative ring volume rings like one below 16, never past the table.
+        {2, -40, 3000, false, false, {volume(0, 1, 0)}},
         {6, 112, 0, true, false, {}},
         {5, 80, 4000, true, false, {volume(0, 0, 7), volume(2000, 1, 80)}},
         // Silent vibration for the lead-in, then the ring volume without vibration.

@@ -527,8 +527,9 @@ int CCallVideoCLIInfo::SetVolumeStep(int alertType) {
         if (!CALL_REQUIRE(nStepMax <= VCLI_STEP_COUNT_MAX)) {
             return 0;
         }
-        // A negative ring volume leaves no step at all.
-        table.nStepCount = nStepMax > 0 ? nStepMax : 0;
+        // A negative ring volume would give no step, or a negative count that the tick walks
+        // past the table; it escalates from level 0 in one step instead, as volumes below 16 do.
+        table.nStepCount = nStepMax > 0 ? nStepMax : 1;
         for (int i = 0; i < table.nStepCount; ++i) {
             table.step[i].nDuration = kEscalatingStepPeriod;
             table.step[i].volume[0] = 1;
