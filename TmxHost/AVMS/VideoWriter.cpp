@@ -142,15 +142,15 @@ bool WriteSilence(Writer& w, long long untilSamples) {
 
 }  // namespace
 
-bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* error) {
-    if (spec.width < 2 || spec.height < 2 || spec.width > 4096 || spec.height > 4096 ||
-        spec.width % 2 != 0 || spec.height % 2 != 0) {
+bool WriteVideo(const std::string& path, const VideoClip& clip, std::string* error) {
+    if (clip.width < 2 || clip.height < 2 || clip.width > 4096 || clip.height > 4096 ||
+        clip.width % 2 != 0 || clip.height % 2 != 0) {
         return Fail(error, "width and height must be even, 2 to 4096");
     }
-    if (spec.fps < 1 || spec.fps > 120 || spec.frames < 1 || spec.frames > 100000) {
+    if (clip.fps < 1 || clip.fps > 120 || clip.frames < 1 || clip.frames > 100000) {
         return Fail(error, "fps must be 1 to 120 and frames 1 to 100000");
     }
-    std::vector<std::uint32_t> colors = spec.colors;
+    std::vector<std::uint32_t> colors = clip.colors;
     if (colors.empty()) {
         colors = {0xFF0000, 0x00FF00, 0x0000FF};
     }
@@ -172,12 +172,12 @@ bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* err
         w.frame == nullptr) {
         return Fail(error, "out of memory");
     }
-    w.video->width = spec.width;
-    w.video->height = spec.height;
-    w.video->time_base = {1, spec.fps};
-    w.video->framerate = {spec.fps, 1};
+    w.video->width = clip.width;
+    w.video->height = clip.height;
+    w.video->time_base = {1, clip.fps};
+    w.video->framerate = {clip.fps, 1};
     w.video->pix_fmt = AV_PIX_FMT_YUV420P;
-    w.video->gop_size = spec.fps;  // a key frame every second
+    w.video->gop_size = clip.fps;  // a key frame every second
     w.video->max_b_frames = 0;
     w.video->qmin = 2;
     w.video->qmax = 4;
@@ -190,8 +190,8 @@ bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* err
         return Fail(error, "cannot open the MPEG-4 encoder");
     }
     w.videoStream->time_base = w.video->time_base;
-    w.videoStream->avg_frame_rate = {spec.fps, 1};
-    if (spec.audio && !AddAudio(w, avi, error)) {
+    w.videoStream->avg_frame_rate = {clip.fps, 1};
+    if (clip.audio && !AddAudio(w, avi, error)) {
         return false;
     }
     if (avio_open(&w.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) {
@@ -202,12 +202,12 @@ bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* err
         return Fail(error, "cannot write the header of " + path);
     }
     w.frame->format = AV_PIX_FMT_YUV420P;
-    w.frame->width = spec.width;
-    w.frame->height = spec.height;
+    w.frame->width = clip.width;
+    w.frame->height = clip.height;
     if (av_frame_get_buffer(w.frame, 0) < 0) {
         return Fail(error, "out of memory");
     }
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < clip.frames; ++i) {
         if (av_frame_make_writable(w.frame) < 0) {
             return Fail(error, "out of memory");
         }
@@ -215,12 +215,12 @@ bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* err
         int u = 0;
         int v = 0;
         ToYuv(colors[static_cast<std::size_t>(i) % colors.size()], &y, &u, &v);
-        for (int row = 0; row < spec.height; ++row) {
-            std::fill_n(w.frame->data[0] + row * w.frame->linesize[0], spec.width, y);
+        for (int row = 0; row < clip.height; ++row) {
+            std::fill_n(w.frame->data[0] + row * w.frame->linesize[0], clip.width, y);
         }
-        for (int row = 0; row < spec.height / 2; ++row) {
-            std::fill_n(w.frame->data[1] + row * w.frame->linesize[1], spec.width / 2, u);
-            std::fill_n(w.frame->data[2] + row * w.frame->linesize[2], spec.width / 2, v);
+        for (int row = 0; row < clip.height / 2; ++row) {
+            std::fill_n(w.frame->data[1] + row * w.frame->linesize[1], clip.width / 2, u);
+            std::fill_n(w.frame->data[2] + row * w.frame->linesize[2], clip.width / 2, v);
         }
         w.frame->pts = i;
         if (!w.Encode(w.video, w.videoStream, w.frame)) {
@@ -231,7 +231,7 @@ bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* err
         return Fail(error, "cannot finish the video");
     }
     if (w.audio != nullptr &&
-        !WriteSilence(w, static_cast<long long>(spec.frames) * w.audio->sample_rate / spec.fps)) {
+        !WriteSilence(w, static_cast<long long>(clip.frames) * w.audio->sample_rate / clip.fps)) {
         return Fail(error, "cannot encode the sound");
     }
     if (av_write_trailer(w.format) < 0) {

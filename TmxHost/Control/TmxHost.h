@@ -571,7 +571,7 @@ std::vector<PlayerView> Players();
 // Writes a short test video with libavcodec (MPEG-4 part 2; MP4, or AVI for a ".avi" path):
 // frame i is filled with colors[i % colors.size()] (0xRRGGBB; red, green, blue when empty),
 // with a silent audio track when `audio` is set. False (with a message) when it cannot.
-struct VideoSpec {
+struct VideoClip {
     int width = 64;
     int height = 48;
     int fps = 10;
@@ -579,7 +579,7 @@ struct VideoSpec {
     bool audio = false;
     std::vector<std::uint32_t> colors;
 };
-bool WriteVideo(const std::string& path, const VideoSpec& spec, std::string* error = nullptr);
+bool WriteVideo(const std::string& path, const VideoClip& clip, std::string* error = nullptr);
 
 // ---- Flash engine --------------------------------------------------------------------------
 //

@@ -19,12 +19,12 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         root = tmxhost::DataRoot();
-        tmxhost::VideoSpec spec;
-        spec.width = 64;
-        spec.height = 48;
-        spec.colors = {0xFF0000};
+        tmxhost::VideoClip clip;
+        clip.width = 64;
+        clip.height = 48;
+        clip.colors = {0xFF0000};
         std::string error;
-        ASSERT_TRUE(tmxhost::WriteVideo(root + "/ring.mp4", spec, &error)) << error;
+        ASSERT_TRUE(tmxhost::WriteVideo(root + "/ring.mp4", clip, &error)) << error;
         swfmaker::Shape box;
         box.Style(box.Fill(0x0000FFFF), 0, 0).Rect(160, 160, 960, 640);
         swfmaker::Movie swf(64, 48, 10);

@@ -28,10 +28,10 @@ protected:
     const std::string& Clip() {
         if (m_clip.empty()) {
             m_clip = tmxhost::DataRoot() + "/ring.mp4";
-            tmxhost::VideoSpec spec;
-            spec.colors = {0xFF0000, 0x00FF00, 0x0000FF};
+            tmxhost::VideoClip clip;
+            clip.colors = {0xFF0000, 0x00FF00, 0x0000FF};
             std::string error;
-            EXPECT_TRUE(tmxhost::WriteVideo(m_clip, spec, &error)) << error;
+            EXPECT_TRUE(tmxhost::WriteVideo(m_clip, clip, &error)) << error;
         }
         return m_clip;
     }

@@ -149,7 +149,7 @@ bool SeedAddressBook(const std::string& media, std::string& error) {
     if (!WritePhoto(photo, error)) {
         return false;
     }
-    tmxhost::VideoSpec video;
+    tmxhost::VideoClip video;
     video.width = 128;
     video.height = 96;
     video.fps = 10;
