@@ -251,7 +251,7 @@ TEST_F(FlashHostTest, DrawsIntoAnOverlayAtItsRectangleAndShowsOnlyWhenAsked) {
     EXPECT_EQ(WmeStopFlash(hFlash), 1);
     ASSERT_EQ(WmePlayFlashByShowFlag(hFlash, 1), 1);
     EXPECT_EQ(tmxhost::ScreenPixel(25, 30), 0xE104);  // the square at half scale
-    EXPECT_EQ(tmxhost::ScreenPixel(70, 5), 0xF718);  // background
+    EXPECT_EQ(tmxhost::ScreenPixel(70, 5), 0xF718);   // background
     // A new rectangle redraws the frame at its size and place.
     EXPECT_EQ(WmeSetFlashRect(hFlash, 10, 0, 160, 120), 1);
     EXPECT_EQ(tmxhost::ScreenPixel(60, 60), 0xE104);
