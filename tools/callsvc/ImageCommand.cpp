@@ -1,8 +1,6 @@
 // callsvc image: what the library makes of an image file, and the bitmap it scales it to.
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "CallCommonSvc/H/CallCommonSvc.h"
@@ -48,39 +46,6 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
-// "WxH" with both sides from 1 to kMaxFitSide.
-bool ParseSize(const std::string& text, int& width, int& height) {
-    const std::size_t x = text.find('x');
-    long long w = 0;
-    long long h = 0;
-    if (x == std::string::npos || !ParseInteger(text.substr(0, x), 1, kMaxFitSide, w) ||
-        !ParseInteger(text.substr(x + 1), 1, kMaxFitSide, h)) {
-        return false;
-    }
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
-// Writes beside `path` and renames into place, so that a failed write leaves no partial file.
-bool SavePng(const tagWMBITMAP* bitmap, const std::string& path, std::string& error) {
-    const std::string temporary = path + ".part" + std::to_string(getpid());
-    std::string why;
-    if (!tmxhost::SaveBitmapPng(bitmap, temporary, &why)) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + why;
-        return false;
-    }
-    std::error_code failed;
-    std::filesystem::rename(temporary, path, failed);
-    if (failed) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + failed.message();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int RunImage(int argc, char** argv, int first) {
@@ -96,7 +61,7 @@ int RunImage(int argc, char** argv, int first) {
         } else if (options.values.count("--fit") != 0 && options.Has("--thumbnail")) {
             error = "--fit and --thumbnail exclude each other";
         } else if (options.values.count("--fit") != 0 &&
-                   !ParseSize(options.Value("--fit"), fitW, fitH)) {
+                   !ParseSize(options.Value("--fit"), kMaxFitSide, fitW, fitH)) {
             error = "--fit takes WxH, each from 1 to " + std::to_string(kMaxFitSide);
         } else if (options.values.count("--png") != 0 && options.values.count("--fit") == 0 &&
                    !options.Has("--thumbnail")) {
@@ -146,7 +111,12 @@ int RunImage(int argc, char** argv, int first) {
     const int outH = made ? bitmap->rectH : 0;
     bool written = true;
     if (made && options.values.count("--png") != 0) {
-        written = SavePng(bitmap, options.Value("--png"), error);
+        written = WriteInPlace(
+            options.Value("--png"),
+            [bitmap](const std::string& temporary, std::string* why) {
+                return tmxhost::SaveBitmapPng(bitmap, temporary, why);
+            },
+            error);
     }
     if (thumbnail) {
         CallFreeCallerIDThumbnail(bitmap);

@@ -1,10 +1,46 @@
 #include "Options.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "TmxHost.h"
 
 namespace callsvc {
+
+bool ParseSize(const std::string& text, int maxSide, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    long long w = 0;
+    long long h = 0;
+    if (x == std::string::npos || !ParseInteger(text.substr(0, x), 1, maxSide, w) ||
+        !ParseInteger(text.substr(x + 1), 1, maxSide, h)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool WriteInPlace(const std::string& path,
+                  const std::function<bool(const std::string& temporary, std::string* why)>& write,
+                  std::string& error) {
+    const std::string temporary = path + ".part" + std::to_string(getpid());
+    std::string why;
+    if (!write(temporary, &why)) {
+        std::filesystem::remove(temporary);
+        error = "cannot write " + path + ": " + why;
+        return false;
+    }
+    std::error_code failed;
+    std::filesystem::rename(temporary, path, failed);
+    if (failed) {
+        std::filesystem::remove(temporary);
+        error = "cannot write " + path + ": " + failed.message();
+        return false;
+    }
+    return true;
+}
 
 bool Options::Has(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();

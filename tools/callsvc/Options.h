@@ -2,6 +2,7 @@
 #pragma once
 
 #include <charconv>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,15 @@ bool ParseNumber(const std::string& text, T& value) {
 
 // A whole-string decimal number within [low, high].
 bool ParseInteger(const std::string& text, long long low, long long high, long long& value);
+
+// "WxH" with both sides from 1 to maxSide.
+bool ParseSize(const std::string& text, int maxSide, int& width, int& height);
+
+// Has `write` make the file under a temporary name beside `path` and renames it into place, so
+// that a failed write leaves no partial file. `error` names the path and the cause.
+bool WriteInPlace(const std::string& path,
+                  const std::function<bool(const std::string& temporary, std::string* why)>& write,
+                  std::string& error);
 
 // Applies the options every subcommand takes: --data DIR and --trace CHANNELS.
 bool ApplyCommonOptions(const Options& options, std::string& error);

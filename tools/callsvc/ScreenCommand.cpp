@@ -1,6 +1,5 @@
 // callsvc screen: renders a call screen described in JSON through the library's widgets and
 // writes the host's screen as PNG.
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -84,26 +83,6 @@ std::string LeftAlive() {
     return left;
 }
 
-// Saves the screen beside `path` and renames it into place, so that a failed write leaves no
-// partial file.
-bool SaveScreen(const std::string& path, std::string& error) {
-    const std::string temporary = path + ".part" + std::to_string(getpid());
-    std::string why;
-    if (!tmxhost::SaveScreenPng(temporary, &why)) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + why;
-        return false;
-    }
-    std::error_code failed;
-    std::filesystem::rename(temporary, path, failed);
-    if (failed) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + failed.message();
-        return false;
-    }
-    return true;
-}
-
 int Fail(const std::string& message) {
     std::fprintf(stderr, "callsvc screen: %s\n", message.c_str());
     return kExitFailure;
@@ -157,7 +136,16 @@ int RunScreen(int argc, char** argv, int first) {
     }
     const std::string png = options.Value("--png");
     if (!RenderLayout(
-            layout, [&png](std::string& why) { return SaveScreen(png, why); }, error)) {
+            layout,
+            [&png](std::string& why) {
+                return WriteInPlace(
+                    png,
+                    [](const std::string& temporary, std::string* reason) {
+                        return tmxhost::SaveScreenPng(temporary, reason);
+                    },
+                    why);
+            },
+            error)) {
         return Fail(error);
     }
     if (std::string left = LeftAlive(); !left.empty()) {

@@ -1,9 +1,7 @@
 // callsvc video: grabs the first frame of a video, or the last one shown after playing it as a
 // video ringtone, through the library, and writes it as PNG.
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 
 #include "CallCommonSvc/Platform/TmxGWESCore.h"
 #include "CallCommonSvc/VoiceVideoCommonSvc/Mgr/CallVideoCLI.h"
@@ -16,7 +14,7 @@ namespace callsvc {
 namespace {
 
 constexpr long long kMaxPlayMs = 600000;
-constexpr long long kMaxSide = 4096;
+constexpr int kMaxSide = 4096;
 
 const char kUsage[] =
     "usage: callsvc video FILE --frame first|last --size WxH --png OUT.png [--play-ms N]\n"
@@ -44,19 +42,6 @@ const char kUsage[] =
 int Fail(const std::string& message) {
     std::fprintf(stderr, "callsvc video: %s\n", message.c_str());
     return kExitFailure;
-}
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-    std::size_t x = text.find('x');
-    long long w = 0;
-    long long h = 0;
-    if (x == std::string::npos || !ParseInteger(text.substr(0, x), 1, kMaxSide, w) ||
-        !ParseInteger(text.substr(x + 1), 1, kMaxSide, h)) {
-        return false;
-    }
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
 }
 
 // Plays the video through the library for `playMs` on the virtual clock, then grabs the last
@@ -87,25 +72,6 @@ tagWMBITMAP* PlayAndGrabLast(long long playMs, int width, int height, std::strin
     return frame;
 }
 
-// Saves beside `path` and renames into place, so that a failed write leaves no partial file.
-bool Save(const tagWMBITMAP* bitmap, const std::string& path, std::string& error) {
-    const std::string temporary = path + ".part" + std::to_string(getpid());
-    std::string why;
-    if (!tmxhost::SaveBitmapPng(bitmap, temporary, &why)) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + why;
-        return false;
-    }
-    std::error_code failed;
-    std::filesystem::rename(temporary, path, failed);
-    if (failed) {
-        std::filesystem::remove(temporary);
-        error = "cannot write " + path + ": " + failed.message();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int RunVideo(int argc, char** argv, int first) {
@@ -122,7 +88,7 @@ int RunVideo(int argc, char** argv, int first) {
             error = options.positional.empty() ? "no video file" : "one video file only";
         } else if (frame != "first" && frame != "last") {
             error = "--frame takes first or last";
-        } else if (!ParseSize(options.Value("--size"), width, height)) {
+        } else if (!ParseSize(options.Value("--size"), kMaxSide, width, height)) {
             error = "--size takes WxH, 1 to 4096 each";
         } else if (options.values.count("--png") == 0) {
             error = "--png OUT.png is missing";
@@ -157,7 +123,12 @@ int RunVideo(int argc, char** argv, int first) {
     } else {
         frame = PlayAndGrabLast(playMs, width, height, error);
     }
-    bool saved = frame != nullptr && Save(frame, options.Value("--png"), error);
+    bool saved = frame != nullptr && WriteInPlace(
+                                         options.Value("--png"),
+                                         [frame](const std::string& temporary, std::string* why) {
+                                             return tmxhost::SaveBitmapPng(frame, temporary, why);
+                                         },
+                                         error);
     if (frame != nullptr) {
         _WmFreeBitmap(frame, 0, __FILE__, __LINE__);
     }
