@@ -1,6 +1,7 @@
 #include "CallFlashCLI.h"
 
 #include "../../H/CallCommonSvc.h"
+#include "CallRingVolumeInternal.h"
 
 namespace {
 
@@ -9,10 +10,6 @@ const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallFlashCL
 const unsigned long kVolumeTimerId = 20;
 const unsigned long kVibThenMelodyTimerId = 21;
 const unsigned long kLeadInPeriod = 6000;
-const uint32_t kEscalatingStepPeriod = 3000;
-const uint32_t kPlainStepPeriod = 2000;
-const int kEscalatingLevelStep = 16;
-const int kQuietFirstLevel = 7;
 const int kMuteLevel = -16;
 
 const int kNvDefaultVibration = 16;
@@ -361,38 +358,11 @@ int CCallFlashCLIInfo::SetVolume() {
 
 int CCallFlashCLIInfo::SetVolumeStep(int alertType) {
     const int ringVolume = NvGetInt(kNvRingVolume);
-    CallFCLIVolume volume;
-    AcMemsetEx(&volume, sizeof(volume), 0, sizeof(volume), kSourcePath, __LINE__);
-
-    if (alertType == 2 || alertType == 6) {
-        int nStepMax = ringVolume / kEscalatingLevelStep + 1;
-        if (!CALL_REQUIRE(nStepMax <= FCLI_STEP_COUNT_MAX)) {
-            return 0;
-        }
-        // A negative ring volume would give no step, or a negative count that the tick walks
-        // past the table; it escalates from level 0 in one step instead.
-        if (nStepMax < 1) {
-            nStepMax = 1;
-        }
-        for (int i = 0; i < nStepMax; ++i) {
-            volume.step[i].nDuration = kEscalatingStepPeriod;
-            volume.step[i].volume[kVolumeFlag] = 1;
-            volume.step[i].volume[kVolumeLevel] = kEscalatingLevelStep * i;
-        }
-        volume.nStepCount = nStepMax;
-    } else if (alertType == 1 || alertType == 5) {
-        volume.step[0].nDuration = kPlainStepPeriod;
-        volume.step[0].volume[kVolumeLevel] = kQuietFirstLevel;
-        volume.step[1].nDuration = kPlainStepPeriod;
-        volume.step[1].volume[kVolumeLevel] = ringVolume;
-        volume.nStepCount = 2;
-    } else {
-        volume.step[0].nDuration = kPlainStepPeriod;
-        volume.step[0].volume[kVolumeLevel] = ringVolume;
-        volume.nStepCount = 1;
+    const int nStepMax = callringvolume::EscalatingSteps(ringVolume);
+    if (callringvolume::IsEscalating(alertType) && !CALL_REQUIRE(nStepMax <= FCLI_STEP_COUNT_MAX)) {
+        return 0;
     }
-    volume.nStepIndex = 0;
-    m_Volume = volume;
+    m_Volume = callringvolume::Table(alertType, ringVolume);
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include <limits.h>
 
 #include "../../H/CallCommonSvc.h"
+#include "CallRingVolumeInternal.h"
 #include "../../Platform/TmxAppFrmwk.h"
 
 namespace {
@@ -12,10 +13,6 @@ const char kSourcePath[] = "CallCommonSvc\\VoiceVideoCommonSvc\\Mgr\\CallVideoCL
 const unsigned long kVolumeTimerId = 20;
 const unsigned long kVibThenMelodyTimerId = 21;
 const unsigned long kLeadInPeriod = 6000;
-const uint32_t kEscalatingStepPeriod = 3000;
-const uint32_t kPlainStepPeriod = 2000;
-const int kEscalatingLevelStep = 16;
-const int kQuietFirstLevel = 7;
 const int kPlayerHandleMax = 63;
 const int kRingPriority = AM_SNDPRIO_RING;
 const int kRingSoundPath = SND_OUT_DEV_PATH_RING;
@@ -518,35 +515,12 @@ int CCallVideoCLIInfo::SetVolume() {
 }
 
 int CCallVideoCLIInfo::SetVolumeStep(int alertType) {
-    int ringVolume = NvGetInt(kNvRingVolume);
-    CallVCLIVolume table;
-    AcMemsetEx(&table, sizeof(table), 0, sizeof(table), kSourcePath, __LINE__);
-
-    if (alertType == 2 || alertType == 6) {
-        int nStepMax = ringVolume / kEscalatingLevelStep + 1;
-        if (!CALL_REQUIRE(nStepMax <= VCLI_STEP_COUNT_MAX)) {
-            return 0;
-        }
-        // A negative ring volume would give no step, or a negative count that the tick walks
-        // past the table; it escalates from level 0 in one step instead, as volumes below 16 do.
-        table.nStepCount = nStepMax > 0 ? nStepMax : 1;
-        for (int i = 0; i < table.nStepCount; ++i) {
-            table.step[i].nDuration = kEscalatingStepPeriod;
-            table.step[i].volume[0] = 1;
-            table.step[i].volume[1] = kEscalatingLevelStep * i;
-        }
-    } else if (alertType == 1 || alertType == 5) {
-        table.nStepCount = 2;
-        table.step[0].nDuration = kPlainStepPeriod;
-        table.step[0].volume[1] = kQuietFirstLevel;
-        table.step[1].nDuration = kPlainStepPeriod;
-        table.step[1].volume[1] = ringVolume;
-    } else {
-        table.nStepCount = 1;
-        table.step[0].nDuration = kPlainStepPeriod;
-        table.step[0].volume[1] = ringVolume;
+    const int ringVolume = NvGetInt(kNvRingVolume);
+    const int nStepMax = callringvolume::EscalatingSteps(ringVolume);
+    if (callringvolume::IsEscalating(alertType) && !CALL_REQUIRE(nStepMax <= VCLI_STEP_COUNT_MAX)) {
+        return 0;
     }
-    m_Volume = table;
+    m_Volume = callringvolume::Table(alertType, ringVolume);
     return 1;
 }
 
