@@ -1,18 +1,16 @@
 // The graphics host on its own: surfaces and composition, drawing bounds, text layout, image
 // files and style sets.
 #include <gif_lib.h>
-#include <png.h>
 
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <vector>
-// jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
 
 #include "CallCommonSvc/Platform/TmxGWESCore.h"
 #include "CallCommonSvc/Platform/TmxGWESWinSet.h"
 #include "support/HostTest.h"
+#include "support/ImageMaker.h"
 
 namespace {
 
@@ -349,50 +347,6 @@ TEST_F(GraphicsHostTest, TextWrapsAtWordsAndIsClippedAtTheBox) {
     EXPECT_LT(InkOf(win, 200, 120).right, 10 + 32);
 }
 
-std::vector<unsigned char> WritePng(int w, int h, const std::vector<std::uint32_t>& rgba) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = w;
-    image.height = h;
-    image.format = PNG_FORMAT_RGBA;
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr);
-    std::vector<unsigned char> bytes(size);
-    png_image_write_to_memory(&image, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
-    return bytes;
-}
-
-std::vector<unsigned char> WriteJpeg(int w, int h, unsigned char r, unsigned char g,
-                                     unsigned char b) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = w;
-    info.image_height = h;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(w * 3);
-    for (int x = 0; x < w; ++x) {
-        row[x * 3] = r, row[x * 3 + 1] = g, row[x * 3 + 2] = b;
-    }
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<unsigned char> bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
 int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
     auto* bytes = static_cast<std::vector<unsigned char>*>(gif->UserData);
     bytes->insert(bytes->end(), data, data + length);
@@ -428,7 +382,7 @@ std::uint32_t Word(const tagWMBITMAP* bitmap, int i) {
 
 TEST_F(GraphicsHostTest, ImageFilesDecodeToHostBitmaps) {
     // PNG with alpha: 32 bits, premultiplied; opaque PNG: RGB565.
-    auto png = WritePng(2, 1, {0xFF0000FF, 0x80FFFFFF});  // RGBA bytes: red, half white
+    auto png = imagemaker::Png(2, 1, [](int x, int) { return x == 0 ? 0xFFFF0000u : 0x80FFFFFFu; });
     std::string error;
     tagWMBITMAP* alpha = tmxhost::DecodeImage(png.data(), png.size(), &error);
     ASSERT_NE(alpha, nullptr) << error;
@@ -436,14 +390,14 @@ TEST_F(GraphicsHostTest, ImageFilesDecodeToHostBitmaps) {
     EXPECT_EQ(Word(alpha, 0), 0xFFFF0000u);
     EXPECT_EQ(Word(alpha, 1), 0x80808080u);
     tmxhost::FreeBitmap(alpha);
-    auto opaque = WritePng(1, 1, {0xFF0000FF});
+    auto opaque = imagemaker::Png(1, 1, imagemaker::Solid(0xFFFF0000));
     tagWMBITMAP* plain = tmxhost::DecodeImage(opaque.data(), opaque.size());
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(plain->nBitsPerPixel, 16);
     EXPECT_EQ(Word(plain, 0), kRed);
     tmxhost::FreeBitmap(plain);
 
-    auto jpeg = WriteJpeg(16, 8, 0, 0, 255);
+    auto jpeg = imagemaker::Jpeg(16, 8, imagemaker::Solid(0xFF0000FF), 95);
     tagWMBITMAP* photo = tmxhost::DecodeImage(jpeg.data(), jpeg.size(), &error);
     ASSERT_NE(photo, nullptr) << error;
     EXPECT_EQ(photo->rectW * 100 + photo->rectH, 1608);
